@@ -10,12 +10,12 @@
 //
 // Sections: axis mapping · straight copy · averaging · entry point.
 
-#include "quickdraw/Port.h"
-
 #include <algorithm>
 #include <cstring>
 #include <new>
 #include <vector>
+
+#include "quickdraw/Port.h"
 
 namespace {
 
@@ -77,7 +77,8 @@ bool mapAxis(int s0, int s1, int c0, int c1, int d0, int d1, int e0, int e1, Axi
 // dst pixel (x, y) takes src pixel (x - dx, y - dy).
 void copyStraight(const BitMap &src, const BitMap &dst, const IRect &area, int dx, int dy) {
   const std::size_t bytes = 4 * static_cast<std::size_t>(area.right - area.left);
-  const std::uint8_t *s = zv::qd::rowAt(src, area.top - dy) + 4 * static_cast<std::ptrdiff_t>(area.left - dx - src.bounds.left);
+  const std::uint8_t *s =
+      zv::qd::rowAt(src, area.top - dy) + 4 * static_cast<std::ptrdiff_t>(area.left - dx - src.bounds.left);
   std::uint8_t *d = zv::qd::rowAt(dst, area.top) + 4 * static_cast<std::ptrdiff_t>(area.left - dst.bounds.left);
   const int rows = area.bottom - area.top;
   // Whole rows of both images with the same stride: one block, padding and all.
@@ -115,7 +116,8 @@ void copyAveraged(const BitMap &src, const BitMap &dst, const AxisMap &mx, const
         for (int c = 0; c < 4; ++c) a[c] += wy * h[c];
       }
     }
-    std::uint8_t *d = zv::qd::rowAt(dst, my.dstFirst + yi) + 4 * static_cast<std::ptrdiff_t>(mx.dstFirst - dst.bounds.left);
+    std::uint8_t *d =
+        zv::qd::rowAt(dst, my.dstFirst + yi) + 4 * static_cast<std::ptrdiff_t>(mx.dstFirst - dst.bounds.left);
     for (int xi = 0; xi < width; ++xi, d += 4) {
       const std::uint64_t div = std::uint64_t{my.total[yi]} * mx.total[xi];
       const std::uint64_t *a = &acc[4 * static_cast<std::size_t>(xi)];
@@ -132,7 +134,8 @@ struct ByteRange {
 
 ByteRange touched(const BitMap &bits, const IRect &r) {
   const std::uint8_t *first = zv::qd::rowAt(bits, r.top) + 4 * static_cast<std::ptrdiff_t>(r.left - bits.bounds.left);
-  const std::uint8_t *last = zv::qd::rowAt(bits, r.bottom - 1) + 4 * static_cast<std::ptrdiff_t>(r.right - bits.bounds.left);
+  const std::uint8_t *last =
+      zv::qd::rowAt(bits, r.bottom - 1) + 4 * static_cast<std::ptrdiff_t>(r.right - bits.bounds.left);
   return {first, last};
 }
 
@@ -148,7 +151,8 @@ BitMap snapshot(const BitMap &src, const IRect &r, std::vector<std::uint8_t> &st
                    static_cast<short>(r.right)},
               nullptr};
   for (int y = r.top; y < r.bottom; ++y)
-    std::memcpy(zv::qd::rowAt(copy, y), zv::qd::rowAt(src, y) + 4 * static_cast<std::ptrdiff_t>(r.left - src.bounds.left),
+    std::memcpy(zv::qd::rowAt(copy, y),
+                zv::qd::rowAt(src, y) + 4 * static_cast<std::ptrdiff_t>(r.left - src.bounds.left),
                 static_cast<std::size_t>(rowBytes));
   return copy;
 }
@@ -157,8 +161,8 @@ BitMap snapshot(const BitMap &src, const IRect &r, std::vector<std::uint8_t> &st
 
 // ---- Entry point --------------------------------------------------------------------
 
-extern "C" void CopyBits(const BitMap *srcBits, const BitMap *dstBits, const Rect *srcRect, const Rect *dstRect,
-                         short, RgnHandle) {
+extern "C" void CopyBits(const BitMap *srcBits, const BitMap *dstBits, const Rect *srcRect, const Rect *dstRect, short,
+                         RgnHandle) {
   if (!srcBits || !dstBits || !srcRect || !dstRect) return;
   const IRect sr = zv::qd::toIRect(*srcRect), dr = zv::qd::toIRect(*dstRect);
   if (sr.empty() || dr.empty()) return;
@@ -173,10 +177,12 @@ extern "C" void CopyBits(const BitMap *srcBits, const BitMap *dstBits, const Rec
     AxisMap mx, my;
     IRect written;
     if (straight) {
-      written = zv::qd::intersect(dstArea, {srcArea.top + dy, srcArea.left + dx, srcArea.bottom + dy, srcArea.right + dx});
+      written =
+          zv::qd::intersect(dstArea, {srcArea.top + dy, srcArea.left + dx, srcArea.bottom + dy, srcArea.right + dx});
       if (written.empty()) return;
     } else {
-      if (!mapAxis(sr.left, sr.right, srcArea.left, srcArea.right, dr.left, dr.right, dstArea.left, dstArea.right, mx) ||
+      if (!mapAxis(sr.left, sr.right, srcArea.left, srcArea.right, dr.left, dr.right, dstArea.left, dstArea.right,
+                   mx) ||
           !mapAxis(sr.top, sr.bottom, srcArea.top, srcArea.bottom, dr.top, dr.bottom, dstArea.top, dstArea.bottom, my))
         return;
       written = {my.dstFirst, mx.dstFirst, my.dstEnd, mx.dstEnd};

@@ -4,11 +4,11 @@
 //
 // Sections: inks and spans · pen and clip · rectangles · ovals.
 
-#include "quickdraw/Port.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+
+#include "quickdraw/Port.h"
 
 namespace {
 
@@ -32,9 +32,7 @@ std::uint32_t opaque(const RGBColor &c) {
 Ink paintInk(const RGBColor &c) { return {false, opaque(c)}; }
 Ink invertInk() { return {true, 0}; }
 
-bool isXorMode(short mode) {
-  return mode == srcXor || mode == notSrcXor || mode == patXor || mode == notPatXor;
-}
+bool isXorMode(short mode) { return mode == srcXor || mode == notSrcXor || mode == patXor || mode == notPatXor; }
 
 Ink penInk(const OpaqueGrafPtr &port) { return isXorMode(port.penMode) ? invertInk() : paintInk(port.fore); }
 
@@ -79,13 +77,15 @@ void fill(const Rect *r, Ink ink) {
 
 // Columns [left, right) of row j of the filled ellipse inscribed in a w x h box,
 // relative to the box. A pixel belongs when its centre lies inside; rows are
-// computed from |row - centre| only, so the shape is symmetric. A row that would
-// be empty keeps its middle pixel(s), so the oval touches all four sides.
+// computed from |row - centre| only, so the shape is symmetric. So that the oval
+// touches all four sides however flat it is, a row that would be empty keeps its
+// middle pixel(s), and the middle row(s) span the whole width.
 struct RowSpan {
   int left, right;
 };
 
 RowSpan ovalRow(int w, int h, int j) {
+  if (j == (h - 1) / 2 || j == h / 2) return {0, w};
   // Doubled coordinates about the centre: u = 2i + 1 - w, v = 2j + 1 - h;
   // inside when u^2 h^2 + v^2 w^2 <= w^2 h^2.
   using Wide = __int128;

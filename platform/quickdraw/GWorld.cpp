@@ -4,14 +4,14 @@
 // Sections: pixel buffers and their recycling · live ports · NewGWorld and
 // DisposeGWorld · pixel maps · current port and device · colours.
 
-#include "PlatformTesting.h"
-#include "quickdraw/Port.h"
-
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <unordered_set>
 #include <vector>
+
+#include "PlatformTesting.h"
+#include "quickdraw/Port.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
@@ -34,6 +34,13 @@ namespace {
 class BufferPool {
  public:
   static constexpr std::size_t kAlign = 64;
+
+  BufferPool() = default;
+  BufferPool(const BufferPool &) = delete;
+  BufferPool &operator=(const BufferPool &) = delete;
+  ~BufferPool() {
+    while (!kept_.empty()) dropOldest();
+  }
 
   void *take(std::size_t bytes) {
     for (auto it = kept_.rbegin(); it != kept_.rend(); ++it) {

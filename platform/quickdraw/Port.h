@@ -2,10 +2,10 @@
 // One kind of port serves offscreen images and window ports alike.
 #pragma once
 
-#include "QuickDraw.h"
-
 #include <cstddef>
 #include <cstdint>
+
+#include "QuickDraw.h"
 
 // What CopyBits reads: a port's pixels, reached from the port itself.
 struct BitMap {
@@ -56,8 +56,8 @@ struct IRect {
 inline IRect toIRect(const Rect &r) { return {r.top, r.left, r.bottom, r.right}; }
 
 inline IRect intersect(const IRect &a, const IRect &b) {
-  return {a.top > b.top ? a.top : b.top, a.left > b.left ? a.left : b.left,
-          a.bottom < b.bottom ? a.bottom : b.bottom, a.right < b.right ? a.right : b.right};
+  return {a.top > b.top ? a.top : b.top, a.left > b.left ? a.left : b.left, a.bottom < b.bottom ? a.bottom : b.bottom,
+          a.right < b.right ? a.right : b.right};
 }
 
 // Where a port's drawing may land: its clip rectangle within its bounds.

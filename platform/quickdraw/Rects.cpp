@@ -63,8 +63,8 @@ Boolean SectRect(const Rect *src1, const Rect *src2, Rect *dstRect) {
 Boolean EmptyRect(const Rect *r) { return !r || isEmpty(*r); }
 
 Boolean EqualRect(const Rect *rect1, const Rect *rect2) {
-  return rect1 && rect2 && rect1->top == rect2->top && rect1->left == rect2->left &&
-         rect1->bottom == rect2->bottom && rect1->right == rect2->right;
+  return rect1 && rect2 && rect1->top == rect2->top && rect1->left == rect2->left && rect1->bottom == rect2->bottom &&
+         rect1->right == rect2->right;
 }
 
 }  // extern "C"
