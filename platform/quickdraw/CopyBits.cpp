@@ -11,6 +11,7 @@
 // Sections: axis mapping · straight copy · averaging · entry point.
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -94,34 +95,71 @@ void copyStraight(const BitMap &src, const BitMap &dst, const IRect &area, int d
 
 // ---- Averaging ------------------------------------------------------------------
 
+// One source row averaged horizontally: per destination column and channel,
+// the weighted sum (at most 255 * S, well inside 32 bits).
+void sumRow(const BitMap &src, int y, const AxisMap &mx, std::uint32_t *out) {
+  const std::uint8_t *srow = zv::qd::rowAt(src, y);
+  for (int xi = 0; xi < mx.size(); ++xi, out += 4) {
+    const std::uint8_t *p = srow + 4 * static_cast<std::ptrdiff_t>(mx.srcFirst[xi] - src.bounds.left);
+    std::uint32_t h0 = 0, h1 = 0, h2 = 0, h3 = 0;
+    for (int u = mx.tapStart[xi]; u < mx.tapStart[xi + 1]; ++u, p += 4) {
+      const std::uint32_t wx = mx.weights[u];
+      h0 += wx * p[0];
+      h1 += wx * p[1];
+      h2 += wx * p[2];
+      h3 += wx * p[3];
+    }
+    out[0] = h0;
+    out[1] = h1;
+    out[2] = h2;
+    out[3] = h3;
+  }
+}
+
+// (n + d/2) / d exactly, from a floating estimate corrected by at most one.
+std::uint8_t roundedQuotient(std::uint64_t n, std::uint64_t d, double inverse) {
+  n += d / 2;
+  auto q = static_cast<std::uint64_t>(static_cast<double>(n) * inverse);
+  if (q * d > n)
+    --q;
+  else if ((q + 1) * d <= n)
+    ++q;
+  return static_cast<std::uint8_t>(q);
+}
+
 void copyAveraged(const BitMap &src, const BitMap &dst, const AxisMap &mx, const AxisMap &my) {
-  const int width = mx.size();
-  std::vector<std::uint64_t> acc(4 * static_cast<std::size_t>(width));
+  const auto width4 = 4 * static_cast<std::size_t>(mx.size());
+  // Horizontal sums of the source rows in use, in a ring: destination rows read
+  // consecutive, non-decreasing source rows, never more at once than the widest tap.
+  int ringSize = 1;
+  for (int yi = 0; yi < my.size(); ++yi) ringSize = std::max(ringSize, my.tapStart[yi + 1] - my.tapStart[yi]);
+  std::vector<std::uint32_t> ring(width4 * static_cast<std::size_t>(ringSize));
+  std::vector<int> ringRow(static_cast<std::size_t>(ringSize), INT_MIN);  // no row is INT_MIN
+  std::vector<std::uint64_t> acc(width4);
+  std::vector<double> inverseX(static_cast<std::size_t>(mx.size()));
+  for (int xi = 0; xi < mx.size(); ++xi) inverseX[xi] = 1.0 / mx.total[xi];
+
   for (int yi = 0; yi < my.size(); ++yi) {
     std::fill(acc.begin(), acc.end(), 0);
     for (int t = my.tapStart[yi]; t < my.tapStart[yi + 1]; ++t) {
-      const std::uint64_t wy = my.weights[t];
-      const std::uint8_t *srow = zv::qd::rowAt(src, my.srcFirst[yi] + (t - my.tapStart[yi]));
-      for (int xi = 0; xi < width; ++xi) {
-        const std::uint8_t *p = srow + 4 * static_cast<std::ptrdiff_t>(mx.srcFirst[xi] - src.bounds.left);
-        std::uint32_t h[4] = {0, 0, 0, 0};
-        for (int u = mx.tapStart[xi]; u < mx.tapStart[xi + 1]; ++u, p += 4) {
-          const std::uint32_t wx = mx.weights[u];
-          h[0] += wx * p[0];
-          h[1] += wx * p[1];
-          h[2] += wx * p[2];
-          h[3] += wx * p[3];
-        }
-        std::uint64_t *a = &acc[4 * static_cast<std::size_t>(xi)];
-        for (int c = 0; c < 4; ++c) a[c] += wy * h[c];
+      const int y = my.srcFirst[yi] + (t - my.tapStart[yi]);
+      const auto slot = static_cast<std::size_t>(((y % ringSize) + ringSize) % ringSize);
+      std::uint32_t *h = &ring[slot * width4];
+      if (ringRow[slot] != y) {
+        sumRow(src, y, mx, h);
+        ringRow[slot] = y;
       }
+      const std::uint64_t wy = my.weights[t];
+      for (std::size_t i = 0; i < width4; ++i) acc[i] += wy * h[i];
     }
     std::uint8_t *d =
         zv::qd::rowAt(dst, my.dstFirst + yi) + 4 * static_cast<std::ptrdiff_t>(mx.dstFirst - dst.bounds.left);
-    for (int xi = 0; xi < width; ++xi, d += 4) {
+    const double inverseY = 1.0 / my.total[yi];
+    for (int xi = 0; xi < mx.size(); ++xi, d += 4) {
       const std::uint64_t div = std::uint64_t{my.total[yi]} * mx.total[xi];
+      const double inverse = inverseX[xi] * inverseY;
       const std::uint64_t *a = &acc[4 * static_cast<std::size_t>(xi)];
-      for (int c = 0; c < 4; ++c) d[c] = static_cast<std::uint8_t>((a[c] + div / 2) / div);
+      for (int c = 0; c < 4; ++c) d[c] = roundedQuotient(a[c], div, inverse);
     }
   }
 }
