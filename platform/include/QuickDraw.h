@@ -17,8 +17,9 @@
      not colourise through the port's colours.
    - Lock state is a flag only: pixels never move or get purged, so the base
      address is valid whether locked or not. New images start unlocked.
-   - Disposing of the current port leaves no current port; drawing and colour
-     calls without a current port do nothing. */
+   - Disposing of the current port leaves no current port, and a disposed port
+     is never made current again (SetPort, SetGWorld); disposing twice does
+     nothing. Drawing and colour calls without a current port do nothing. */
 #ifndef ZV_QUICKDRAW_H
 #define ZV_QUICKDRAW_H
 
