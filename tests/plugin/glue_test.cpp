@@ -303,7 +303,7 @@ TEST_F(Glue, FailedWorkImagesLeaveTheFrameUntouched) {
   host_->SetOutput(16, 8);
   host_->Params().frameCount = 100;
   ASSERT_EQ(host_->Send(kPlugInitialize), kPluginOK);
-  ZVFailNewGWorldAfter(2);  // the host's delivery is the first image, the work image the second
+  ZVFailNewGWorldAfter(1);  // the host's delivery succeeds, the work image fails
   EXPECT_EQ(host_->RenderFrame(50), kPluginOutOfMemory);
   EXPECT_EQ(PixelAt(host_->Output(), 2, 2), (Pixel{0, 0, 0, 0}));
   host_->Send(kPlugTerminate);
@@ -311,7 +311,7 @@ TEST_F(Glue, FailedWorkImagesLeaveTheFrameUntouched) {
   host_->SetFades(10, 0);
   host_->Params().clientData = nullptr;
   ASSERT_EQ(host_->Send(kPlugInitialize), kPluginOK);
-  ZVFailNewGWorldAfter(2);  // the clean copy during the fade
+  ZVFailNewGWorldAfter(1);  // the delivery, then the clean copy during the fade fails
   EXPECT_EQ(host_->RenderFrame(2), kPluginFailed);
   EXPECT_EQ(PixelAt(host_->Output(), 2, 2), (Pixel{0, 0, 0, 0}));
   EXPECT_EQ(host_->OutstandingFrames(), 0u);
