@@ -258,7 +258,8 @@ OSStatus OpenWithDesktop(const std::string &path) {
     return kLSApplicationNotFoundErr;
   int status = 0;
   waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? noErr : kLSApplicationNotFoundErr;
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return noErr;
+  return kLSApplicationNotFoundErr;
 }
 
 Input NextTrackingInput() {

@@ -138,8 +138,9 @@ void ToolkitTest::Script(const std::string &lines) {
 
 WindowRef ToolkitTest::OpenWindow(const char *name) {
   WindowRef w = nullptr;
-  EXPECT_EQ(CreateWindowFromNib(nib_, CFStringCreateWithCString(nullptr, name, kCFStringEncodingUTF8), &w), noErr)
-      << zv::NibErrorMessage();
+  CFStringRef cfName = CFStringCreateWithCString(nullptr, name, kCFStringEncodingUTF8);
+  EXPECT_EQ(CreateWindowFromNib(nib_, cfName, &w), noErr) << zv::NibErrorMessage();
+  CFRelease(cfName);
   return w;
 }
 

@@ -52,7 +52,7 @@ TEST(Nib, FaultsNameFileLineAndFault) {
        3, "'visible' must be yes or no"},
       {"<window name=\"w\" width=\"100\" height=\"50\">\n<text top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</windo>", 4,
        "not well-formed XML"},
-      {"<dialog/>", 2, "only <window> elements belong there"},
+      {"<dialog/>", 2, "unexpected content in <nib>"},
   };
   for (auto &c : cases) {
     SCOPED_TRACE(c.body);
