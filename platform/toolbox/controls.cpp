@@ -143,9 +143,35 @@ void DrawSlider(Canvas &cv, const Control &c, double thumbPos) {
 void DrawStaticText(Canvas &cv, const Control &c) {
   cv.clipTo(c.bounds);
   int y = c.bounds.top + TextAscent();
-  for (auto &line : WrapText(c.text, c.bounds.right - c.bounds.left)) {
-    cv.text(c.bounds.left, y, line, c.enabled ? kBlack : kShade);
+  FontStyle style = c.bold ? FontStyle::Bold : FontStyle::Regular;
+  for (auto &line : WrapText(c.text, c.bounds.right - c.bounds.left, style)) {
+    cv.text(c.bounds.left, y, line, c.enabled ? kBlack : kShade, style);
     y += LineHeight();
+  }
+}
+
+// Stop: a red disc with a white bar. Caution: a yellow triangle with a black
+// mark. Note and plain alerts: a grey disc.
+void DrawAlertIcon(Canvas &cv, const Control &c) {
+  const Rect &b = c.bounds;
+  int w = b.right - b.left, h = b.bottom - b.top, cx = (b.left + b.right) / 2;
+  if (c.value == 2) {
+    for (int y = 0; y < h; ++y) {
+      int half = (y * w / h) / 2;
+      cv.line(cx - half, b.top + y, cx + half, b.top + y, 0xF2C200);
+    }
+    cv.fill(Rect{static_cast<short>(b.top + h / 3), static_cast<short>(cx - 1), static_cast<short>(b.top + 3 * h / 4),
+                 static_cast<short>(cx + 2)},
+            kBlack);
+    cv.fill(Rect{static_cast<short>(b.bottom - h / 6 - 2), static_cast<short>(cx - 1), static_cast<short>(b.bottom - h / 6 + 1),
+                 static_cast<short>(cx + 2)},
+            kBlack);
+  } else {
+    cv.fillOval(b, c.value == 0 ? 0xCC2222 : 0x888888);
+    if (c.value == 0)
+      cv.fill(Rect{static_cast<short>(b.top + h / 2 - 2), static_cast<short>(b.left + w / 4), static_cast<short>(b.top + h / 2 + 2),
+                   static_cast<short>(b.right - w / 4)},
+              kWhite);
   }
 }
 
@@ -187,6 +213,7 @@ void DrawControl(Control &c) {
     cv.fill(c.bounds, static_cast<Colour>((c.swatch.red >> 8) << 16 | (c.swatch.green >> 8) << 8 | c.swatch.blue >> 8));
     cv.frame(c.bounds, kBlack);
     break;
+  case Kind::AlertIcon: DrawAlertIcon(cv, c); break;
   case Kind::Custom: break;
   }
 }

@@ -52,7 +52,8 @@ ControlPartCode HitTest(Control &c, Point p) {
   case Kind::Popup: return c.items.empty() ? kControlNoPart : kControlMenuPart;
   case Kind::Slider: return kControlIndicatorPart;
   case Kind::StaticText:
-  case Kind::Swatch: return kControlNoPart;
+  case Kind::Swatch:
+  case Kind::AlertIcon: return kControlNoPart;
   case Kind::Custom: {
     if (!c.cls) return kControlNoPart;
     Event e;

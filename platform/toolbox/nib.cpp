@@ -134,7 +134,8 @@ ControlDesc ReadControl(const std::string &text, pugi::xml_node node, Kind kind)
   case Kind::Slider: allowed.insert({"minimum", "maximum", "value", "live"}); break;
   case Kind::StaticText: allowed.insert("text"); break;
   case Kind::Custom: allowed.insert({"class", "value", "minimum", "maximum"}); break;
-  case Kind::Swatch: break;
+  case Kind::Swatch:
+  case Kind::AlertIcon: break;
   }
   Reader r(text, node, allowed);
   ControlDesc d;
@@ -195,7 +196,8 @@ ControlDesc ReadControl(const std::string &text, pugi::xml_node node, Kind kind)
     }
     break;
   case Kind::StaticText: c.text = r.string("text"); break;
-  case Kind::Swatch: break;
+  case Kind::Swatch:
+  case Kind::AlertIcon: break;
   }
   return d;
 }

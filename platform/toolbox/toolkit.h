@@ -91,7 +91,7 @@ ToolboxClass *FindClass(const std::string &id);
 void ForgetClass(ToolboxClass *cls);  // its controls become inert
 
 // ---- windows and controls ----------------------------------------------------------
-enum class Kind { Button, CheckBox, Popup, Slider, StaticText, Custom, Swatch };
+enum class Kind { Button, CheckBox, Popup, Slider, StaticText, Custom, Swatch, AlertIcon };
 
 struct Window;
 struct Control {
@@ -108,6 +108,7 @@ struct Control {
   ToolboxClass *cls = nullptr;     // custom
   ControlActionUPP action = nullptr;
   RGBColor swatch{};  // swatches of the colour picker
+  bool bold = false;  // static text: alert headlines
 };
 inline Control *Unwrap(ControlRef c) { return reinterpret_cast<Control *>(c); }
 inline ControlRef Wrap(Control *c) { return reinterpret_cast<ControlRef>(c); }
@@ -166,6 +167,15 @@ void HandleInput(Window &modal, const Input &in);
 // Next input while tracking; an End becomes a mouse-up at the last point.
 Input NextTrackingInput();
 void EndOfInput(Window &modal);
+
+// ---- windows the toolkit makes itself ------------------------------------------------
+struct AlertButton {
+  SInt16 item;
+  std::string text;
+};
+// A modal alert window; returns the item of the button pressed. Needs a backend.
+SInt16 RunAlertWindow(SInt16 alertType, const std::string &headline, const std::string &text,
+                      const std::vector<AlertButton> &buttons, SInt16 defaultItem, SInt16 cancelItem);
 
 // ---- misc --------------------------------------------------------------------------
 std::string MacRomanToUtf8(const char *bytes, size_t size);
