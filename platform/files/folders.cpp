@@ -91,9 +91,13 @@ OSErr FindFolder(short vRefNum, OSType folderType, Boolean createFolder, short *
   if (folderType != kPreferencesFolderType) return fnfErr;
   const std::string path = PreferencesPath();
   if (path.empty()) return fnfErr;
-  std::error_code error;
-  fs::create_directories(path, error);
-  if (!fs::is_directory(path)) return error ? zv::OSErrFromErrno(error.value()) : OSErr{dirNFErr};
+  std::error_code created;
+  std::error_code ignored;
+  fs::create_directories(path, created);
+  if (!fs::is_directory(path, ignored)) {
+    if (fs::exists(path, ignored)) return dirNFErr;  // something else has the name
+    return created ? zv::OSErrFromErrno(created.value()) : OSErr{ioErr};
+  }
   *foundVRefNum = kTheVolume;
   *foundDirID = Folders().IdOf(path);
   return noErr;

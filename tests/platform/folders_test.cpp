@@ -77,7 +77,7 @@ TEST(FindFolder, RefusesOtherFoldersAndAPreferencesPathThatIsAFile) {
   TempFolder temp;
   std::ofstream(temp / "file") << "not a folder";
   ScopedEnv xdg("XDG_CONFIG_HOME", (temp / "file").c_str());
-  EXPECT_NE(FindFolder(kOnSystemDisk, kPreferencesFolderType, kCreateFolder, &vRefNum, &dirID), noErr);
+  EXPECT_EQ(FindFolder(kOnSystemDisk, kPreferencesFolderType, kCreateFolder, &vRefNum, &dirID), dirNFErr);
 }
 
 TEST(FSMakeFSSpec, FillsTheSpecAndReportsMissingFilesAndBadNames) {

@@ -317,6 +317,25 @@ TEST_F(ResourceFileTest, AFileBeyondTheFormatsLimitsIsNotWritten) {
   EXPECT_EQ(OnDisk(path)->resources.size(), 2u);
 }
 
+// The reader shares no code with this one; it is as strict as the pickiest.
+TEST_F(ResourceFileTest, TheSavedFileOpensInAnIndependentReader) {
+  if (std::system("command -v python3 >/dev/null") != 0) GTEST_SKIP() << "no python3";
+  const FSSpec spec = Spec("tolvi-Prefs");
+  FSpCreateResFile(&spec, 0, 0, -1);
+  const short refNum = FSpOpenResFile(&spec, fsCurPerm);
+  AddResource(NewHandleClear(396), kPref, 1, kConfigSettings);
+  const std::string items[] = {"Caf\x8E"};
+  const Bytes list = *zv::rsrc::MakeStringList(items);
+  AddResource(HandleWith(std::string(list.begin(), list.end())), kStr, 128, nullptr);
+  CloseResFile(refNum);
+  const std::string command = "python3 " ZORVANE_SOURCE_DIR "/tests/platform/rsrc_reader.py " + (temp / "tolvi-Prefs") +
+                              " --expect 'Pref,1,396,Config Settings' --expect 'STR#,128,7' >" + (temp / "listing");
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ifstream listing(temp / "listing");
+  const std::string text{std::istreambuf_iterator<char>(listing), {}};
+  EXPECT_NE(text.find("'Café'"), std::string::npos) << text;
+}
+
 // The steps of one save, as the write hook sees them.
 std::vector<zv::WriteStep> StepsOfOneSave(short refNum) {
   std::vector<zv::WriteStep> steps;
