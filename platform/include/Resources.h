@@ -3,7 +3,8 @@
    A file is read whole when opened and written whole when updated or closed
    with changes: a new file beside the old, flushed and renamed over it, so a
    failure at any point leaves the old file or the new one, never a mix; a
-   failed write is reported by ResError and the changes stay pending.
+   failed write is reported by ResError and the changes stay pending (except
+   at CloseResFile, which closes the file all the same).
    A file whose bytes are not a sound resource file (damaged, cut short, empty)
    opens with no resources and noErr, so that the next update replaces it.
    AddResource refuses (addResFailed) a type and id the current file already

@@ -55,16 +55,16 @@ class ResourceManager {
   OSErr LastError() const { return lastError_; }
   short Current() const { return current_; }
 
-  OSErr CreateFile(const FSSpec &spec) {
-    const std::string path = zv::PathOfFSSpec(spec);
+  OSErr CreateFile(const FSSpec &fileSpec) {
+    const std::string path = zv::PathOfFSSpec(fileSpec);
     if (path.empty()) return Result(dirNFErr);
     std::vector<std::uint8_t> empty;
     zv::rsrc::SerialiseResourceFile({}, empty);
     return Result(zv::ReplaceFile(path, empty, /*mustBeNew=*/true));
   }
 
-  short Open(const FSSpec &spec, SInt8 permission) {
-    const std::string path = zv::PathOfFSSpec(spec);
+  short Open(const FSSpec &fileSpec, SInt8 permission) {
+    const std::string path = zv::PathOfFSSpec(fileSpec);
     if (path.empty()) return Failed(dirNFErr);
     if (OpenFile *open = FindByPath(path)) {
       current_ = open->refNum;
@@ -267,18 +267,18 @@ ResourceManager &Manager() {
 
 extern "C" {
 
-void FSpCreateResFile(const FSSpec *spec, OSType, OSType, ScriptCode) {
+void FSpCreateResFile(const FSSpec *fileSpec, OSType, OSType, ScriptCode) {
   // No Finder information on this platform: creator, type and script are dropped.
-  if (spec == nullptr) {
+  if (fileSpec == nullptr) {
     Manager().Result(paramErr);
     return;
   }
-  Manager().CreateFile(*spec);
+  Manager().CreateFile(*fileSpec);
 }
 
-short FSpOpenResFile(const FSSpec *spec, SInt8 permission) {
-  if (spec == nullptr) return Manager().Failed(paramErr);
-  return Manager().Open(*spec, permission);
+short FSpOpenResFile(const FSSpec *fileSpec, SInt8 permission) {
+  if (fileSpec == nullptr) return Manager().Failed(paramErr);
+  return Manager().Open(*fileSpec, permission);
 }
 
 void UseResFile(short refNum) { Manager().Use(refNum); }
