@@ -194,10 +194,18 @@ Boolean SaveConfig(PLUGINDATAPTR theConfig) {
     CloseResFile(refNum);
     return false;
   }
-  if (old) DisposeHandle(old);
   UpdateResFile(refNum);
   const bool written = ResError() == noErr;
-  ReleaseResource(record);
+  if (written) {
+    if (old) DisposeHandle(old);
+    ReleaseResource(record);
+  } else {
+    // Put the old record back, so that closing cannot store the new one
+    // after this save has reported failure.
+    RemoveResource(record);
+    DisposeHandle(record);
+    if (old) AddResource(old, kPrefType, kPrefID, name);
+  }
   CloseResFile(refNum);
   return written;
 }

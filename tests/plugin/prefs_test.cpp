@@ -5,6 +5,7 @@
 #include "prefsloader.h"
 
 #include <MacMemory.h>
+#include <PlatformTesting.h>
 #include <Resources.h>
 #include <gtest/gtest.h>
 
@@ -81,7 +82,8 @@ TEST(ConfigRecord, EachOrderReadsOnlyItsOwnForm) {
     EncodeConfigRecord(Sample(), order, b);
     PLUGINDATAREC got{};
     ASSERT_TRUE(DecodeConfigRecord(b, order, got));
-    EXPECT_EQ(std::memcmp(&got.STARTREL, &Sample().STARTREL, sizeof(RELRECT)), 0);
+    const PLUGINDATAREC want = Sample();
+    EXPECT_EQ(std::memcmp(&got.STARTREL, &want.STARTREL, sizeof(RELRECT)), 0);
     EXPECT_EQ(got.METHOD, 0x0304);
     EXPECT_TRUE(got.KEEPPROPS);
 
@@ -246,6 +248,37 @@ TEST(PrefsFile, NoFolderOrFileMeansFalseAndNoChange) {
   EXPECT_FALSE(ReadConfig(nullptr));
   EXPECT_FALSE(SaveConfig(nullptr));
   EXPECT_EQ(c.METHOD, 0x0304);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PrefsFile, ASaveInterruptedAtAnyStepLeavesTheOldRecordReadable) {
+  TempPreferences prefs;
+  CreatePrefsFile();
+  PLUGINDATAREC old = Sample();
+  ASSERT_TRUE(SaveConfig(&old));
+  ZVFailFileReplaceAtStep(-1);
+  PLUGINDATAREC fresh = Sample();
+  fresh.SLIDERS[0] = 11;
+  ASSERT_TRUE(SaveConfig(&fresh));
+  const int steps = ZVFailFileReplaceAtStep(-1);
+  ASSERT_GT(steps, 3);
+  ASSERT_TRUE(SaveConfig(&old));
+
+  for (int step = 0; step < steps; ++step) {
+    ZVFailFileReplaceAtStep(step);
+    EXPECT_FALSE(SaveConfig(&fresh)) << "step " << step;
+    PLUGINDATAREC read{};
+    ASSERT_TRUE(ReadConfig(&read)) << "step " << step;
+    EXPECT_EQ(read.SLIDERS[0], old.SLIDERS[0]) << "step " << step;
+  }
+  ZVFailFileReplaceAtStep(-1);
+  ASSERT_TRUE(SaveConfig(&fresh));
+  PLUGINDATAREC read{};
+  ASSERT_TRUE(ReadConfig(&read));
+  EXPECT_EQ(read.SLIDERS[0], 11);
 }
 
 }  // namespace
