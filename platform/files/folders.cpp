@@ -145,4 +145,33 @@ OSErr FSSpecOfPath(const std::string &path, FSSpec *fileSpec) {
   return FSMakeFSSpec(kTheVolume, Folders().IdOf(folder), pascal, fileSpec);
 }
 
+// File references name entries of a table, so paths of any length fit in
+// the reference's fixed size.
+namespace {
+constexpr UInt32 kFSRefMagic = 0x7A765246;  // marks a reference made here
+std::vector<std::string> &FSRefPaths() {
+  static std::vector<std::string> paths;
+  return paths;
+}
+}  // namespace
+
+void FSRefOfPath(const std::string &path, FSRef *ref) {
+  auto &paths = FSRefPaths();
+  auto it = std::find(paths.begin(), paths.end(), path);
+  const UInt32 index = static_cast<UInt32>(it - paths.begin());
+  if (it == paths.end()) paths.push_back(path);
+  std::memset(ref->hidden, 0, sizeof ref->hidden);
+  std::memcpy(ref->hidden, &kFSRefMagic, 4);
+  std::memcpy(ref->hidden + 4, &index, 4);
+}
+
+std::string PathOfFSRef(const FSRef &ref) {
+  UInt32 magic, index;
+  std::memcpy(&magic, ref.hidden, 4);
+  std::memcpy(&index, ref.hidden + 4, 4);
+  const auto &paths = FSRefPaths();
+  if (magic != kFSRefMagic || index >= paths.size()) return {};
+  return paths[index];
+}
+
 }  // namespace zv

@@ -386,11 +386,11 @@ int ZvToolkitFailed(void) { return gFailed ? 1 : 0; }
 
 OSStatus LSOpenFSRef(const FSRef *inRef, FSRef *) {
   if (!inRef) return paramErr;
-  const char *path = reinterpret_cast<const char *>(inRef->hidden);
-  if (strnlen(path, sizeof inRef->hidden) == sizeof inRef->hidden) return paramErr;
+  const std::string path = zv::PathOfFSRef(*inRef);
+  if (path.empty()) return paramErr;
   struct stat st;
-  if (stat(path, &st) != 0) return fnfErr;
-  return gBackend ? gBackend->openDocument(path) : OpenWithDesktop(path);
+  if (stat(path.c_str(), &st) != 0) return fnfErr;
+  return gBackend ? gBackend->openDocument(path.c_str()) : OpenWithDesktop(path.c_str());
 }
 
 }  // extern "C"

@@ -54,10 +54,10 @@ TEST_F(ToolkitTest, OpeningADocumentInAScriptedRunIsRecordedInTheLog) {
   std::string doc = dir_ + "/manual.pdf";
   std::ofstream(doc) << "%PDF-1.4\n";
   FSRef ref{};
-  std::memcpy(ref.hidden, doc.c_str(), doc.size() + 1);
+  zv::FSRefOfPath(doc, &ref);
   EXPECT_EQ(LSOpenFSRef(&ref, nullptr), noErr);
   std::string missing = dir_ + "/none.pdf";
-  std::memcpy(ref.hidden, missing.c_str(), missing.size() + 1);
+  zv::FSRefOfPath(missing, &ref);
   EXPECT_EQ(LSOpenFSRef(&ref, nullptr), fnfErr);
   EXPECT_EQ(LSOpenFSRef(nullptr, nullptr), paramErr);
   EXPECT_NE(Stop(), 0);  // the log line never ran: nothing asked for input
