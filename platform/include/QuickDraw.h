@@ -1,7 +1,25 @@
 /* QuickDraw: ports, offscreen images and drawing.
    Every port here is 32 bits per pixel, bytes in memory order alpha, red, green,
    blue on every processor, rows rowBytes apart (16-byte aligned, possibly more
-   than four times the width). A pixel buffer never moves while its port exists. */
+   than four times the width). A pixel buffer never moves while its port exists.
+   Offscreen images and window ports are the same kind of port.
+
+   Where we differ from the classic toolbox, on purpose:
+   - Clipping is a rectangle, not a region: ClipRect sets it, and every drawing
+     call and CopyBits into a port are limited to it and to the port's bounds.
+     A new port's clip rectangle is its bounds.
+   - Pen modes: the xor modes (patXor, srcXor, notPatXor, notSrcXor) invert red,
+     green and blue under the pen and keep alpha; every other mode paints the
+     foreground colour, as patCopy does. There are no patterns.
+   - Drawn pixels get alpha 0xFF; inversion keeps the alpha it finds.
+   - Colours keep the high byte of each 16-bit component.
+   - CopyBits ignores the mode (always srcCopy) and the mask region, and does
+     not colourise through the port's colours.
+   - Lock state is a flag only: pixels never move or get purged, so the base
+     address is valid whether locked or not. New images start unlocked.
+   - Disposing of the current port leaves no current port, and a disposed port
+     is never made current again (SetPort, SetGWorld); disposing twice does
+     nothing. Drawing and colour calls without a current port do nothing. */
 #ifndef ZV_QUICKDRAW_H
 #define ZV_QUICKDRAW_H
 
@@ -33,9 +51,29 @@ enum {
 };
 
 /* Transfer modes. */
-enum { srcCopy = 0, srcOr = 1, srcXor = 2, srcBic = 3, notSrcCopy = 4, patCopy = 8, patOr = 9, patXor = 10 };
+enum {
+  srcCopy = 0,
+  srcOr = 1,
+  srcXor = 2,
+  srcBic = 3,
+  notSrcCopy = 4,
+  notSrcOr = 5,
+  notSrcXor = 6,
+  notSrcBic = 7,
+  patCopy = 8,
+  patOr = 9,
+  patXor = 10,
+  patBic = 11,
+  notPatCopy = 12,
+  notPatOr = 13,
+  notPatXor = 14,
+  notPatBic = 15
+};
 
-/* Offscreen images. Depth must be 32 (0 means 32). Bounds are kept as given. */
+/* Offscreen images. Depth must be 32 (0 means 32), else paramErr. Bounds are
+   kept as given and may lie anywhere; an empty one is paramErr. The pixels start
+   all zero and unlocked. cTable, aGDevice and flags are ignored. On failure
+   *offscreenGWorld is NULL and the result is paramErr or memFullErr. */
 QDErr NewGWorld(GWorldPtr *offscreenGWorld, short pixelDepth, const Rect *boundsRect, CTabHandle cTable,
                 GDHandle aGDevice, GWorldFlags flags);
 void DisposeGWorld(GWorldPtr offscreenGWorld);
@@ -65,10 +103,42 @@ void GetBackColor(RGBColor *color);
 
 /* Copies srcRect of src into dstRect of dst, scaling when the sizes differ.
    srcCopy only. Rectangles are in each bitmap's own bounds coordinates and are
-   clipped to them. The scaling filter is area averaging: every destination pixel
-   is the mean of the source area it covers, each channel rounded to nearest. */
+   clipped to them, and to the destination port's clip rectangle; clipping keeps
+   the mapping between the rectangles as given. The scaling filter is area
+   averaging: every destination pixel is the mean of the source area it covers,
+   all four channels, rounded to nearest. Coverage is computed exactly in
+   integers (each axis in units of 1/dstSize of a source pixel), so a pixel
+   covering a source area of one colour gets exactly that colour. Source and
+   destination may be the same image with overlapping rectangles. */
 void CopyBits(const BitMap *srcBits, const BitMap *dstBits, const Rect *srcRect, const Rect *dstRect, short mode,
               RgnHandle maskRgn);
+
+/* Rectangles: right and bottom edges are outside. */
+void SetRect(Rect *r, short left, short top, short right, short bottom);
+void OffsetRect(Rect *r, short dh, short dv);
+/* A rectangle inset to nothing becomes (0, 0, 0, 0). */
+void InsetRect(Rect *r, short dh, short dv);
+Boolean PtInRect(Point pt, const Rect *r);
+void Pt2Rect(Point pt1, Point pt2, Rect *dstRect);
+/* False and (0, 0, 0, 0) when they do not meet; dstRect may be either source. */
+Boolean SectRect(const Rect *src1, const Rect *src2, Rect *dstRect);
+Boolean EmptyRect(const Rect *r);
+Boolean EqualRect(const Rect *rect1, const Rect *rect2);
+
+/* Drawing into the current port, in its bounds coordinates. The pen hangs below
+   and to the right of its position, so a framed shape stays inside its
+   rectangle. */
+void ClipRect(const Rect *r);
+void PenNormal(void);
+void PenSize(short width, short height);
+void PenMode(short mode);
+void FrameRect(const Rect *r);
+void PaintRect(const Rect *r);
+void EraseRect(const Rect *r);
+void InvertRect(const Rect *r);
+/* The outline of the ellipse inscribed in r: symmetric, touching all four sides,
+   connected (8-neighbour), pen width thick. */
+void FrameOval(const Rect *r);
 
 ZV_EXTERN_C_END
 

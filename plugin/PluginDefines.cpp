@@ -1,0 +1,4 @@
+#include "PluginDefines.h"
+
+PLUGINDATAPTR gTheConfig = nullptr;
+PLUGINWORKSPACE gConfigWorkSpace = {};

@@ -1,0 +1,361 @@
+#include "iMovieGlue.h"
+
+#include "pascalFX.h"
+
+#include <MacMemory.h>
+#include <Resources.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+// Sections: globals · entry and dispatch · description · render pass ·
+// frame driver · placeholder · dialog frames.
+
+Ptr gPascalData = nullptr;
+Boolean gPascalInited = false;
+SInt32 gMostRecentStartFrame = 0;
+SInt32 gMostRecentFrameCount = 0;
+
+namespace {
+
+constexpr SInt32 kBaseMemoryNeeded = 50000;
+constexpr UInt32 kInfoFlags = 0x380;
+constexpr UInt32 kParamFlags = 0x1000;
+constexpr short kSliderLabels = 128, kSliderEnds = 129, kButtonTitle = 130, kGroupName = 17000;
+
+_EffectData *PassOf(_PluginParams *params) { return static_cast<_EffectData *>(params->clientData); }
+
+// Keeps the current port and device across a handler.
+class SavedPort {
+ public:
+  SavedPort() { GetGWorld(&port_, &device_); }
+  ~SavedPort() { SetGWorld(port_, device_); }
+  SavedPort(const SavedPort &) = delete;
+  SavedPort &operator=(const SavedPort &) = delete;
+
+ private:
+  CGrafPtr port_;
+  GDHandle device_;
+};
+
+// Locks an image's pixels while they are read or written, then puts the
+// previous state back.
+class PixelsLock {
+ public:
+  explicit PixelsLock(GWorldPtr gw) : pm_(gw ? GetGWorldPixMap(gw) : nullptr) {
+    if (pm_) {
+      state_ = GetPixelsState(pm_);
+      LockPixels(pm_);
+    }
+  }
+  ~PixelsLock() {
+    if (pm_) SetPixelsState(pm_, state_);
+  }
+  PixelsLock(const PixelsLock &) = delete;
+  PixelsLock &operator=(const PixelsLock &) = delete;
+
+ private:
+  PixMapHandle pm_;
+  GWorldFlags state_ = 0;
+};
+
+// A zero-terminated copy of item `index` of string list `listID`, cut to fit.
+void CopyIndString(char *dest, size_t destSize, short listID, short index) {
+  Str255 text;
+  GetIndString(text, listID, index);
+  const long count = std::min<long>(text[0], static_cast<long>(destSize) - 1);
+  BlockMoveData(text + 1, dest, count);
+  dest[std::max<long>(count, 0)] = 0;
+}
+
+Rect MovedToOrigin(Rect r) {
+  r.right -= r.left;
+  r.bottom -= r.top;
+  r.left = r.top = 0;
+  return r;
+}
+
+// A new 32-bit image of r's size, locked; err tells why when it fails.
+GWorldPtr NewWorkImage(const Rect &r, OSErr &err) {
+  Rect bounds = MovedToOrigin(r);
+  GWorldPtr gw = nullptr;
+  err = NewGWorld(&gw, 32, &bounds, nullptr, nullptr, 0);
+  if (err == noErr && !gw) err = memFullErr;
+  if (err == noErr) LockPixels(GetGWorldPixMap(gw));
+  return err == noErr ? gw : nullptr;
+}
+
+void CopyImage(GWorldPtr from, const Rect &fromRect, GWorldPtr to, const Rect &toRect) {
+  PixelsLock a(from), b(to);
+  CopyBits(GetPortBitMapForCopyBits(from), GetPortBitMapForCopyBits(to), &fromRect, &toRect, srcCopy, nullptr);
+}
+
+}  // namespace
+
+// ---- Entry and dispatch ---------------------------------------------------
+
+extern "C" HYPluginResult iMovieMain(SInt16 which, _PluginParams *params) {
+  if (!params) return kPluginBadParams;
+  if (params->interfaceVersion <= 3) return kPluginAppIsTooOld;
+  if (!gPascalInited) {
+    InitPascal();
+    gPascalInited = true;
+  }
+  if (!gPascalData) {
+    UInt32 size = 0;
+    pGetConfigSize(&size);
+    gPascalData = params->procs->NewPtrClear(static_cast<Size>(size));
+    InitMyPlugIn(&gPascalData);
+  }
+  switch (params->selector) {
+    case kPlugGetInfo: return EffectGetInfos(which, params);
+    case kPlugInitialize: return EffectBegins(which, params);
+    case kPlugFilePlaceHolder: return MakeEffectPlaceHolders(which, params);
+    case kPlugDoFrame: return EffectDrives(which, params);
+    case kPlugTerminate: return EffectEnds(which, params);
+    default: return kPluginOK;
+  }
+}
+
+// ---- Description ----------------------------------------------------------
+
+HYPluginResult EffectGetInfos(SInt16, _PluginParams *params) {
+  _HYPluginGetInfo &info = params->getInfo;
+  info.pluginType = kPluginFilterType;
+  info.framesToBeRendered = 0;
+  info.takeFromClipBefore = 0;
+  info.takeFromClipAfter = 0;
+  info.minSpeedFrames = 0;
+  info.maxSpeedFrames = 0;
+  info.mustTakeFromSingleClips = false;
+  info.pluginFlags |= kInfoFlags;
+  params->getInfo2.baseMemoryNeeded = kBaseMemoryNeeded;
+  SetFilterParamInfos(params);
+  return kPluginOK;
+}
+
+void SetFilterParamInfos(_PluginParams *params) {
+  _HYPluginGetInfo &info = params->getInfo;
+  _HY2PluginGetInfo &info2 = params->getInfo2;
+  info.takeFromClipBefore = 0;
+  info.takeFromClipAfter = info2.selectedFrames;
+  info.framesToBeRendered = info2.selectedFrames;
+  for (short i = 0; i < 3; ++i) {
+    _HYPluginFilterSliderInfo &slider = info2.filterSliders[i];
+    slider.defaultValue = 0.5f;
+    CopyIndString(slider.label, sizeof slider.label, kSliderLabels, i + 1);
+    CopyIndString(slider.minLabel, sizeof slider.minLabel, kSliderEnds, 2 * i + 1);
+    CopyIndString(slider.maxLabel, sizeof slider.maxLabel, kSliderEnds, 2 * i + 2);
+  }
+  info.pluginFlags |= kParamFlags;
+  CopyIndString(params->getInfo3.buttonTitle, sizeof params->getInfo3.buttonTitle, kButtonTitle, 1);
+  CopyIndString(info2.group, sizeof info2.group, kGroupName, 1);
+}
+
+// ---- Render pass ----------------------------------------------------------
+
+HYPluginResult EffectBegins(SInt16, _PluginParams *params) {
+  const HYProcs &procs = *params->procs;
+  if (!params->clientData) params->clientData = procs.NewPtrClear(sizeof(_EffectData));
+  _EffectData *pass = PassOf(params);
+  if (!pass) return kPluginOutOfMemory;
+
+  // A reused pass state gives back the copy it holds before taking a new one.
+  if (pass->pascalData) {
+    pUncopyConfig(pass->pascalData);
+    procs.DisposePtr(pass->pascalData);
+    pass->pascalData = nullptr;
+  }
+  UInt32 size = 0;
+  pGetConfigSize(&size);
+  pass->pascalData = procs.NewPtrClear(static_cast<Size>(size));
+  if (!pass->pascalData) return kPluginOutOfMemory;
+  pCopyConfig(gPascalData, pass->pascalData);
+  pass->effectSourceCount = 1;
+
+  _HYPluginFilterInfo *filterInfo = nullptr;
+  const HYPluginResult result = procs.GetFilterInfo(params->instance, &filterInfo);
+  if (result == kPluginOK && filterInfo) {
+    pass->fadeInFrames = filterInfo->fadeInFrames;
+    pass->fadeOutFrames = filterInfo->fadeOutFrames;
+    std::copy(filterInfo->sliderValues, filterInfo->sliderValues + 3, pass->sliderValues);
+    procs.ReleaseFilterInfo(params->instance, filterInfo);
+  }
+
+  const SInt32 n = params->frameCount;
+  if (pass->fadeInFrames != 0 && pass->fadeOutFrames != 0) {
+    pass->fadeInFrames = std::min(pass->fadeInFrames, n / 2);
+    pass->fadeOutFrames = std::min(pass->fadeOutFrames, n / 2);
+  } else if (pass->fadeInFrames != 0) {
+    pass->fadeInFrames = std::min(pass->fadeInFrames, n);
+  } else if (pass->fadeOutFrames != 0) {
+    pass->fadeOutFrames = std::min(pass->fadeOutFrames, n);
+  }
+  pass->effectGWorld = nullptr;
+  return result;
+}
+
+HYPluginResult EffectEnds(SInt16, _PluginParams *params) {
+  _EffectData *pass = PassOf(params);
+  if (pass) {
+    if (pass->effectGWorld) DisposeGWorld(pass->effectGWorld);
+    if (pass->pascalData) {
+      pUncopyConfig(pass->pascalData);
+      params->procs->DisposePtr(pass->pascalData);
+    }
+    params->procs->DisposePtr(reinterpret_cast<Ptr>(pass));
+    params->clientData = nullptr;
+  }
+  return kPluginOK;
+}
+
+// ---- Frame driver ---------------------------------------------------------
+
+HYRefDVQuality QualityFor(const _PluginParams *params, SInt32 height) {
+  return params->proxyOnly && height <= 259 ? kDVLowQuality : kDVHighQuality;
+}
+
+SInt16 FadeOpacity(SInt32 r, SInt32 n, SInt32 fadeIn, SInt32 fadeOut) {
+  double percent;
+  if (fadeIn > 0 && r < fadeIn)
+    percent = static_cast<double>(r) / fadeIn;
+  else if (fadeOut > 0 && r > n - fadeOut)
+    percent = static_cast<double>(n - r) / fadeOut;
+  else
+    return -1;
+  const double opacity = std::trunc(255.0 * (1.0 - percent));
+  return static_cast<SInt16>(std::clamp(opacity, 0.0, 255.0));
+}
+
+// Renders a delivered frame into the host's frame, blending the untouched
+// frame over it during fades, and mixes its audio.
+static HYPluginResult RenderDelivered(_PluginParams *params, GWorldPtr delivered, SInt32 cookie,
+                                      GWorldPtr &cleanCopy, OSErr &cleanErr) {
+  const HYProcs &procs = *params->procs;
+  _EffectData *pass = PassOf(params);
+  const Rect sourceRect = MovedToOrigin(params->frameRect);
+  const SInt16 opacity =
+      FadeOpacity(params->renderFrame, params->frameCount, pass->fadeInFrames, pass->fadeOutFrames);
+  if (opacity >= 0) {
+    cleanCopy = NewWorkImage(sourceRect, cleanErr);
+    if (!cleanCopy) return kPluginOK;  // reported as kPluginFailed once the frame is back
+    CopyImage(delivered, sourceRect, cleanCopy, sourceRect);
+  }
+  HYPluginResult result = ApplyEffect(delivered, params);
+  if (cleanCopy) {
+    Rect from;
+    GetPortBounds(delivered, &from);
+    PixelsLock a(cleanCopy), b(params->frame);
+    result = procs.Blit(GetGWorldPixMap(cleanCopy), GetGWorldPixMap(params->frame), &from, &params->frameRect,
+                        opacity);
+    if (result != kPluginOK) return result;
+  }
+  if (result == kPluginOK && !params->proxyOnly) result = procs.MixAudio(params->instance, cookie, 256);
+  return result;
+}
+
+HYPluginResult EffectDrives(SInt16, _PluginParams *params) {
+  _EffectData *pass = PassOf(params);
+  // Without a configuration copy (the host went on after an out-of-memory
+  // begin) there is nothing to render with.
+  if (!pass || !pass->pascalData) return kPluginBadParams;
+  const HYProcs &procs = *params->procs;
+  SavedPort saved;
+  SetGWorld(params->frame, nullptr);
+
+  const Rect &frameRect = params->frameRect;
+  const SInt16 width = static_cast<SInt16>(frameRect.right - frameRect.left);
+  const SInt16 height = static_cast<SInt16>(frameRect.bottom - frameRect.top);
+  const SInt32 absoluteFrame = params->startFrame + params->renderFrame;
+  gMostRecentStartFrame = params->startFrame;
+  gMostRecentFrameCount = params->frameCount;
+  if (absoluteFrame < 0) return kPluginOK;
+
+  GWorldPtr delivered = nullptr;
+  SInt16 volume = 0;
+  SInt32 cookie = 0;
+  HYPluginResult result = procs.GetFrame(params->instance, absoluteFrame, &delivered, width, height,
+                                         QualityFor(params, height), &volume, &cookie);
+  if (result == kPluginOK && !delivered) result = kPluginFailed;  // a yes without a frame
+  GWorldPtr cleanCopy = nullptr;
+  OSErr cleanErr = noErr;
+  if (result == kPluginOK) result = RenderDelivered(params, delivered, cookie, cleanCopy, cleanErr);
+  // The frame goes back to the host whatever happened above.
+  const HYPluginResult released = procs.ReleaseFrame(params->instance, cookie);
+  if (result == kPluginOK) result = released;
+  if (cleanCopy) DisposeGWorld(cleanCopy);
+  if (result == kPluginOK && cleanErr != noErr) result = kPluginFailed;
+  return result;
+}
+
+HYPluginResult ApplyEffect(GWorldPtr source, _PluginParams *params) {
+  _EffectData *pass = PassOf(params);
+  Rect bounds;
+  GetPortBounds(source, &bounds);
+  bounds = MovedToOrigin(bounds);
+  OSErr err = noErr;
+  pass->effectGWorld = NewWorkImage(bounds, err);
+  if (pass->effectGWorld) {
+    CopyImage(source, bounds, pass->effectGWorld, bounds);
+    ApplyLineArtEffect(source, pass->effectGWorld, params);
+    CopyImage(pass->effectGWorld, bounds, params->frame, params->frameRect);
+    DisposeGWorld(pass->effectGWorld);
+    pass->effectGWorld = nullptr;
+  }
+  if (err == noErr) return kPluginOK;
+  return err == memFullErr ? kPluginOutOfMemory : kPluginFailed;
+}
+
+void ApplyLineArtEffect(GWorldPtr source, GWorldPtr target, _PluginParams *params) {
+  _EffectData *pass = PassOf(params);
+  SavedPort saved;
+  SetGWorld(target, nullptr);
+  DoEffect(pass->pascalData, params, source, target, params->renderFrame, pass->fadeInFrames, pass->fadeOutFrames,
+           params->frameCount);
+}
+
+// ---- Placeholder ----------------------------------------------------------
+
+HYPluginResult MakeEffectPlaceHolders(SInt16 which, _PluginParams *params) {
+  SavedPort saved;
+  SetGWorld(params->frame, nullptr);
+  // The placeholder pass lives in a copy of the block with its own pass state,
+  // so a pass the host has running is neither freed nor disturbed.
+  _PluginParams copy = *params;
+  copy.clientData = nullptr;
+  copy.renderFrame = params->getInfo.bestThumbOffset;
+  copy.selector = kPlugInitialize;
+  const HYPluginResult result = EffectBegins(which, &copy);
+  if (result == kPluginOK) {
+    copy.selector = kPlugDoFrame;
+    (void)EffectDrives(which, &copy);
+  }
+  copy.selector = kPlugTerminate;
+  EffectEnds(which, &copy);
+  return result;
+}
+
+// ---- Dialog frames --------------------------------------------------------
+
+SInt16 GetFrameIntoGW(GWorldPtr target, _PluginParams *params, SInt32 frameIndex, SInt16) {
+  Rect bounds;
+  GetPortBounds(target, &bounds);
+  const SInt16 width = static_cast<SInt16>(bounds.right - bounds.left);
+  const SInt16 height = static_cast<SInt16>(bounds.bottom - bounds.top);
+  const SInt32 frame = frameIndex + params->startFrame;
+  if (frame < 0) return -1;
+  GWorldPtr delivered = nullptr;
+  SInt16 volume = 0;
+  SInt32 cookie = 0;
+  HYPluginResult result = params->procs->GetFrame(params->instance, frame, &delivered, width, height,
+                                                  QualityFor(params, height), &volume, &cookie);
+  if (delivered) {
+    Rect from;
+    GetPortBounds(delivered, &from);
+    CopyImage(delivered, from, target, bounds);
+    // The delivered frame is the host's: handing it back is all we may do.
+    result = params->procs->ReleaseFrame(params->instance, cookie);
+  }
+  return static_cast<SInt16>(result);
+}

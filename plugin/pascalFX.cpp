@@ -1,0 +1,73 @@
+#include "pascalFX.h"
+
+#include "DataHandling.h"
+#include "PluginDefines.h"
+#include "callpixelfx.h"
+#include "commonprocs.h"
+#include "prefsloader.h"
+
+#include <MacMemory.h>
+#include <cstring>
+
+namespace {
+PLUGINDATAPTR AsConfig(Ptr theData) { return reinterpret_cast<PLUGINDATAPTR>(theData); }
+}  // namespace
+
+void InitPascal() {}
+
+void pGetConfigSize(UInt32 *theSize) { *theSize = sizeof(PLUGINDATAREC); }
+
+void InitMyPlugIn(Ptr *theData) {
+  Assert(theData ? *theData : nullptr, "Unable to allocate new data structure");
+  CreatePrefsFile();
+  InitPluginData(*theData);
+}
+
+void InitPluginData(Ptr theData) {
+  Assert(theData, "Nil theConfig on InitPluginData");
+  PLUGINDATAPTR theConfig = AsConfig(theData);
+  ResetConfig(theConfig, true);
+  (void)ReadConfig(theConfig);
+  (void)SaveConfig(theConfig);
+}
+
+void pNewConfig(Ptr *theData) {
+  *theData = NewPtrClear(sizeof(PLUGINDATAREC));
+  Assert(*theData, "Unable to allocate new data structure in pNewConfig");
+}
+
+void pCopyConfig(Ptr theSource, Ptr theDest) {
+  if (!theSource || !theDest) return;
+  if (GetPtrSize(theSource) != GetPtrSize(theDest))
+    Terminate("Non-Matching Blocks", "The Size of Source and Dest do not match");
+  std::memcpy(theDest, theSource, sizeof(PLUGINDATAREC));
+  PLUGINDATAPTR from = AsConfig(theSource), to = AsConfig(theDest);
+  // The pass owns its own copy of the rendered picture and never the original.
+  to->THERENDERED = from->THERENDERED ? CGImageCreateCopy(from->THERENDERED) : nullptr;
+  to->THEORIGINALIMAGE = nullptr;
+}
+
+void pUncopyConfig(Ptr theData) {
+  Assert(theData, "Nil data in pUncopyConfig");
+  PLUGINDATAPTR theConfig = AsConfig(theData);
+  if (theConfig->THERENDERED) {
+    CGImageRelease(theConfig->THERENDERED);
+    theConfig->THERENDERED = nullptr;
+  }
+}
+
+void pDestroyConfig(Ptr theData) {
+  if (theData) DisposePtr(theData);
+}
+
+SInt16 GetMediaFormat(Ptr theData) { return theData ? AsConfig(theData)->MEDIATYPE : SInt16(kMediaNTSC); }
+
+void DoEffect(Ptr theData, _PluginParams *, GWorldPtr source, GWorldPtr target, SInt32 currentFrame, SInt32,
+              SInt32, SInt32 totalFrames) {
+  Assert(theData, "uninited theData in Plugin Effect master proc. need to call init before calling me");
+  CGrafPtr savePort;
+  GDHandle saveDevice;
+  GetGWorld(&savePort, &saveDevice);
+  DoPascalPixelEffect(source, target, AsConfig(theData), currentFrame, totalFrames);
+  SetGWorld(savePort, saveDevice);
+}

@@ -1,0 +1,19 @@
+// The configuration side's operations for the host-facing half, which treats a
+// configuration as an opaque block of pGetConfigSize bytes.
+#pragma once
+
+#include <HYPluginAPI.h>
+
+void InitPascal();
+void pGetConfigSize(UInt32 *theSize);
+void InitMyPlugIn(Ptr *theData);
+void InitPluginData(Ptr theData);
+void pNewConfig(Ptr *theData);
+void pCopyConfig(Ptr theSource, Ptr theDest);
+void pUncopyConfig(Ptr theData);
+void pDestroyConfig(Ptr theData);
+SInt16 GetMediaFormat(Ptr theData);
+
+// Renders one frame of source into target with the configuration theData.
+void DoEffect(Ptr theData, _PluginParams *params, GWorldPtr source, GWorldPtr target, SInt32 currentFrame,
+              SInt32 fadeInFrames, SInt32 fadeOutFrames, SInt32 totalFrames);

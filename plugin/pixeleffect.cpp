@@ -1,0 +1,121 @@
+#include "pixeleffect.h"
+
+#include "PascalPixelLib.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// Each row is a copied prefix, a lifted middle and a copied suffix. The middle
+// is a byte-wise maximum against the repeating pattern (0, red, green, blue):
+// alpha's floor of 0 leaves it alone, and a channel above its floor stays.
+
+namespace {
+
+struct FLOORS {
+  UInt8 pattern[16];  // four pixels' worth of (0, RED, GREEN, BLUE)
+};
+
+FLOORS MakeFloors(const PLUGINDATAREC &theConfig) {
+  FLOORS f;
+  const UInt8 px[4] = {0, static_cast<UInt8>(Slider2Floor(theConfig.SLIDERS[0])),
+                       static_cast<UInt8>(Slider2Floor(theConfig.SLIDERS[1])),
+                       static_cast<UInt8>(Slider2Floor(theConfig.SLIDERS[2]))};
+  for (int i = 0; i < 16; ++i) f.pattern[i] = px[i & 3];
+  return f;
+}
+
+void CopyPixels(const UInt8 *src, UInt8 *dst, size_t count) {
+  if (src != dst && count) std::memmove(dst, src, count * 4);
+}
+
+void LiftPixels(const UInt8 *src, UInt8 *dst, size_t count, const FLOORS &f) {
+  size_t bytes = count * 4, i = 0;
+#if defined(__SSE2__)
+  const __m128i floor = _mm_loadu_si128(reinterpret_cast<const __m128i *>(f.pattern));
+  for (; i + 64 <= bytes; i += 64) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i + 16));
+    __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i + 32));
+    __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i + 48));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), _mm_max_epu8(a, floor));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i + 16), _mm_max_epu8(b, floor));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i + 32), _mm_max_epu8(c, floor));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i + 48), _mm_max_epu8(d, floor));
+  }
+  for (; i + 16 <= bytes; i += 16) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), _mm_max_epu8(a, floor));
+  }
+#endif
+  for (; i < bytes; ++i) dst[i] = std::max(src[i], f.pattern[i & 15]);
+}
+
+// An interval [from, to) of a row of `size` pixels, clamped into it.
+struct SPAN {
+  int from;
+  int to;
+};
+
+SPAN ClampSpan(int lo, int hi, int size) {
+  const int from = std::clamp(lo, 0, size);
+  const int to = std::clamp(hi, from, size);
+  return {from, to};
+}
+
+int Width(const Rect &r) { return r.right - r.left; }
+int Height(const Rect &r) { return r.bottom - r.top; }
+
+void PixelEffect(GrafPtr source, GrafPtr dest, Rect activeRect, Boolean, PLUGINDATAPTR theConfig) {
+  if (!dest) dest = source;
+  if (!source || !dest) return;
+
+  Ptr srcBase, dstBase;
+  SInt32 srcRowBytes, dstRowBytes;
+  Rect theFrame, theTargetFrame;
+  GWorldFlags srcFlags, dstFlags;
+  GetPixInfoFromGWorld(source, srcBase, srcRowBytes, theFrame, srcFlags);
+  GetPixInfoFromGWorld(dest, dstBase, dstRowBytes, theTargetFrame, dstFlags);
+
+  // Sizes are compared, and each buffer is walked from its own origin, so
+  // images whose bounds do not start at (0, 0) are handled too.
+  const int width = Width(theTargetFrame), height = Height(theTargetFrame);
+  if (Width(theFrame) == width && Height(theFrame) == height && width > 0 && height > 0) {
+    const FLOORS floors = MakeFloors(*theConfig);
+    const SPAN cols = ClampSpan(activeRect.left - theTargetFrame.left, activeRect.right - theTargetFrame.left, width);
+    const SPAN rows = ClampSpan(activeRect.top - theTargetFrame.top, activeRect.bottom - theTargetFrame.top, height);
+    const UInt8 *srcRow = reinterpret_cast<const UInt8 *>(srcBase);
+    UInt8 *dstRow = reinterpret_cast<UInt8 *>(dstBase);
+    for (int row = 0; row < height; ++row, srcRow += srcRowBytes, dstRow += dstRowBytes) {
+      if (row < rows.from || row >= rows.to || cols.from == cols.to) {
+        CopyPixels(srcRow, dstRow, width);
+        continue;
+      }
+      CopyPixels(srcRow, dstRow, cols.from);
+      LiftPixels(srcRow + 4 * cols.from, dstRow + 4 * cols.from, cols.to - cols.from, floors);
+      CopyPixels(srcRow + 4 * cols.to, dstRow + 4 * cols.to, width - cols.to);
+    }
+  }
+
+  SetPixelsState(GetGWorldPixMap(source), srcFlags);
+  SetPixelsState(GetGWorldPixMap(dest), dstFlags);
+}
+
+}  // namespace
+
+SInt16 Slider2Floor(SInt16 slider) {
+  const int floor = slider * 255 / 100;  // equals trunc(slider x 2.55) without falling short at 100
+  return static_cast<SInt16>(std::clamp(floor, 0, 255));
+}
+
+void ThePixelEffect(GrafPtr source, GrafPtr dest, Rect activeRect, Boolean, PLUGINDATAPTR theConfig, SInt32,
+                    SInt32) {
+  CGrafPtr savePort;
+  GDHandle saveDevice;
+  GetGWorld(&savePort, &saveDevice);
+  PixelEffect(source, dest, activeRect, true, theConfig);
+  SetGWorld(savePort, saveDevice);
+}

@@ -1,0 +1,14 @@
+// The effect: inside activeRect every pixel's red, green and blue are raised to
+// the floors of SLIDERS 1..3; everything else, and all alpha, is copied.
+#pragma once
+
+#include "PluginDefines.h"
+
+// dest nil applies the effect in place. Images of different sizes: nothing is
+// written. The rest of the image is always copied, whatever copyRest says.
+void ThePixelEffect(GrafPtr source, GrafPtr dest, Rect activeRect, Boolean copyRest, PLUGINDATAPTR theConfig,
+                    SInt32 currentFrame, SInt32 maxFrame);
+
+// A slider percentage as a channel floor: trunc(slider x 2.55), 100 giving
+// exactly 255, clamped into 0..255 so no slider value can wrap.
+SInt16 Slider2Floor(SInt16 slider);

@@ -1,0 +1,206 @@
+// CopyBits: straight copies, area-averaged scaling, clipping and self-copies.
+
+#include <gtest/gtest.h>
+
+#include "QuickDraw.h"
+#include "quickdraw_support.h"
+
+using qdtest::Image;
+using qdtest::PortScope;
+using qdtest::Px;
+
+namespace {
+
+const Px kSentinel{0x5A, 0xA5, 0x5A, 0xA5};
+
+// Distinct in every channel and every position.
+Px pattern(int x, int y) {
+  return {static_cast<std::uint8_t>(x * 7 + y * 3), static_cast<std::uint8_t>(x * 13 + y * 29 + 1),
+          static_cast<std::uint8_t>(x * 31 + y * 5 + 2), static_cast<std::uint8_t>(x ^ (y * 11))};
+}
+
+void paintPattern(const Image &img) {
+  const Rect b = img.bounds();
+  for (int y = b.top; y < b.bottom; ++y)
+    for (int x = b.left; x < b.right; ++x) img.at(x, y) = pattern(x - b.left, y - b.top);
+}
+
+void copy(const Image &src, const Image &dst, Rect s, Rect d) {
+  CopyBits(src.bits(), dst.bits(), &s, &d, srcCopy, nullptr);
+}
+
+TEST(QuickDrawCopyBits, SameSizeCopiesExactlyAcrossRowStrides) {
+  Image src(5, 3);  // 32 bytes a row, 12 of them padding
+  Image dst(9, 6);  // 48 bytes a row
+  ASSERT_NE(src.rowBytes(), dst.rowBytes());
+  paintPattern(src);
+  dst.fill(kSentinel);
+  copy(src, dst, {0, 0, 3, 5}, {2, 3, 5, 8});
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 9; ++x) {
+      const bool inside = x >= 3 && x < 8 && y >= 2 && y < 5;
+      EXPECT_EQ(dst.at(x, y), inside ? pattern(x - 3, y - 2) : kSentinel) << x << "," << y;
+    }
+
+  // Whole image onto an image of the same size, in one block.
+  Image twin(5, 3);
+  copy(src, twin, src.bounds(), twin.bounds());
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(twin.at(x, y), pattern(x, y));
+}
+
+TEST(QuickDrawCopyBits, HalvingAveragesEachTwoByTwoBlock) {
+  Image src(720, 480), dst(360, 240);
+  paintPattern(src);
+  copy(src, dst, src.bounds(), dst.bounds());
+  auto mean = [&](int x, int y, std::uint8_t Px::*c) {
+    const int sum = src.at(2 * x, 2 * y).*c + src.at(2 * x + 1, 2 * y).*c + src.at(2 * x, 2 * y + 1).*c +
+                    src.at(2 * x + 1, 2 * y + 1).*c;
+    return static_cast<std::uint8_t>((sum + 2) / 4);
+  };
+  for (int y = 0; y < 240; ++y)
+    for (int x = 0; x < 360; ++x) {
+      const Px want{mean(x, y, &Px::a), mean(x, y, &Px::r), mean(x, y, &Px::g), mean(x, y, &Px::b)};
+      ASSERT_EQ(dst.at(x, y), want) << x << "," << y;
+    }
+}
+
+TEST(QuickDrawCopyBits, UpscalingRepeatsOrBlendsByCoverage) {
+  Image src(2, 2);
+  paintPattern(src);
+  Image twice(4, 4);
+  copy(src, twice, src.bounds(), twice.bounds());
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(twice.at(x, y), pattern(x / 2, y / 2));
+
+  // 2 -> 3: the middle pixel covers half of each source pixel.
+  Image row(2, 1), wider(3, 1);
+  row.at(0, 0) = {255, 0, 10, 200};
+  row.at(1, 0) = {255, 101, 20, 0};
+  copy(row, wider, row.bounds(), wider.bounds());
+  EXPECT_EQ(wider.at(0, 0), row.at(0, 0));
+  EXPECT_EQ(wider.at(1, 0), (Px{255, 51, 15, 100}));  // 50.5 rounds up
+  EXPECT_EQ(wider.at(2, 0), row.at(1, 0));
+}
+
+TEST(QuickDrawCopyBits, ThreeToTwoUsesFractionalWeights) {
+  // Destination pixel 0 covers source 0 fully and half of source 1: weights 2:1 of 3.
+  Image src(3, 3), dst(2, 2);
+  const std::uint8_t v[3][3] = {{0, 90, 200}, {30, 3, 60}, {255, 0, 1}};
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 3; ++x) src.at(x, y) = {v[y][x], static_cast<std::uint8_t>(255 - v[y][x]), 7, 1};
+  copy(src, dst, src.bounds(), dst.bounds());
+  // Weights per axis: pixel 0 = {2, 1, 0}, pixel 1 = {0, 1, 2}; each 2-D sum is over 9.
+  // (0,0): 4*0 + 2*90 + 2*30 + 1*3 = 243 -> 27
+  // (1,0): 2*90 + 4*200 + 1*3 + 2*60 = 1103 -> 122.6 -> 123
+  // (0,1): 2*30 + 1*3 + 4*255 + 2*0 = 1083 -> 120.3 -> 120
+  // (1,1): 1*3 + 2*60 + 2*0 + 4*1 = 127 -> 14.1 -> 14
+  EXPECT_EQ(dst.at(0, 0), (Px{27, 228, 7, 1}));
+  EXPECT_EQ(dst.at(1, 0), (Px{123, 132, 7, 1}));
+  EXPECT_EQ(dst.at(0, 1), (Px{120, 135, 7, 1}));
+  EXPECT_EQ(dst.at(1, 1), (Px{14, 241, 7, 1}));
+
+  // One row: (2*0 + 2) / 3 rounds to 1.
+  Image line(3, 1), narrow(2, 1);
+  line.at(1, 0) = {0, 2, 0, 0};
+  copy(line, narrow, line.bounds(), narrow.bounds());
+  EXPECT_EQ(narrow.at(0, 0), (Px{0, 1, 0, 0}));
+  EXPECT_EQ(narrow.at(1, 0), (Px{0, 1, 0, 0}));
+}
+
+TEST(QuickDrawCopyBits, ClippingKeepsTheMappingOfTheGivenRectangles) {
+  Image src(4, 1);
+  for (int x = 0; x < 4; ++x) src.at(x, 0) = {0, static_cast<std::uint8_t>(10 * (x + 1)), 0, 0};
+  Image dst(4, 1);
+
+  // Destination rectangle hanging off the left: the visible half shows the source's right half.
+  dst.fill(kSentinel);
+  copy(src, dst, {0, 0, 1, 4}, {0, -2, 1, 2});
+  EXPECT_EQ(dst.at(0, 0).r, 30);
+  EXPECT_EQ(dst.at(1, 0).r, 40);
+  EXPECT_EQ(dst.at(2, 0), kSentinel);
+
+  // Doubled and hanging off: destination pixels 0..3 are source 2, 2, 3, 3.
+  copy(src, dst, {0, 0, 1, 4}, {0, -4, 1, 4});
+  EXPECT_EQ(dst.at(0, 0).r, 30);
+  EXPECT_EQ(dst.at(1, 0).r, 30);
+  EXPECT_EQ(dst.at(2, 0).r, 40);
+  EXPECT_EQ(dst.at(3, 0).r, 40);
+
+  // Source rectangle hanging off: only the part that exists is copied, where it maps to.
+  dst.fill(kSentinel);
+  copy(src, dst, {0, -2, 1, 2}, {0, 0, 1, 4});
+  EXPECT_EQ(dst.at(0, 0), kSentinel);
+  EXPECT_EQ(dst.at(1, 0), kSentinel);
+  EXPECT_EQ(dst.at(2, 0).r, 10);
+  EXPECT_EQ(dst.at(3, 0).r, 20);
+
+  // Entirely outside either image: nothing happens.
+  dst.fill(kSentinel);
+  copy(src, dst, {0, 4, 1, 8}, {0, 0, 1, 4});
+  copy(src, dst, {0, 0, 1, 4}, {1, 0, 2, 4});
+  copy(src, dst, {0, 0, 1, 0}, {0, 0, 1, 4});
+  CopyBits(nullptr, dst.bits(), nullptr, nullptr, srcCopy, nullptr);
+  for (int x = 0; x < 4; ++x) EXPECT_EQ(dst.at(x, 0), kSentinel);
+}
+
+TEST(QuickDrawCopyBits, BoundsAwayFromTheOriginAreHonoured) {
+  Image src(100, 200, 104, 206);  // 6 x 4 at (200, 100)
+  Image dst(-5, -7, -2, -4);      // 3 x 3 at (-7, -5)
+  paintPattern(src);
+  dst.fill(kSentinel);
+  copy(src, dst, {101, 202, 103, 204}, {-4, -6, -2, -4});
+  EXPECT_EQ(dst.at(-6, -4), pattern(2, 1));
+  EXPECT_EQ(dst.at(-5, -4), pattern(3, 1));
+  EXPECT_EQ(dst.at(-6, -3), pattern(2, 2));
+  EXPECT_EQ(dst.at(-5, -3), pattern(3, 2));
+  EXPECT_EQ(dst.at(-7, -5), kSentinel);
+  EXPECT_EQ(dst.at(-7, -3), kSentinel);
+  EXPECT_EQ(dst.at(-5, -5), kSentinel);
+}
+
+TEST(QuickDrawCopyBits, DestinationClipLimitsWhatIsWrittenNotTheMapping) {
+  Image src(9, 7), whole(6, 5), clipped(6, 5);
+  paintPattern(src);
+  copy(src, whole, src.bounds(), whole.bounds());
+  clipped.fill(kSentinel);
+  {
+    PortScope scope(clipped.gw());
+    const Rect clip{1, 2, 3, 5};
+    ClipRect(&clip);
+  }
+  copy(src, clipped, src.bounds(), clipped.bounds());
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 6; ++x) {
+      const bool inside = x >= 2 && x < 5 && y >= 1 && y < 3;
+      EXPECT_EQ(clipped.at(x, y), inside ? whole.at(x, y) : kSentinel) << x << "," << y;
+    }
+}
+
+TEST(QuickDrawCopyBits, OverlappingCopyWithinOneImage) {
+  Image img(8, 8), ref(8, 8);
+  // Straight, moving down and right over itself.
+  paintPattern(img);
+  copy(img, img, {0, 0, 6, 6}, {2, 2, 8, 8});
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x)
+      EXPECT_EQ(img.at(x, y), (x >= 2 && y >= 2) ? pattern(x - 2, y - 2) : pattern(x, y)) << x << "," << y;
+
+  // Straight, moving up and left.
+  paintPattern(img);
+  copy(img, img, {3, 1, 8, 8}, {0, 0, 5, 7});
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 7; ++x) EXPECT_EQ(img.at(x, y), pattern(x + 1, y + 3)) << x << "," << y;
+
+  // Scaled onto itself gives what scaling into another image gives.
+  paintPattern(img);
+  paintPattern(ref);
+  Image expect(8, 8);
+  paintPattern(expect);
+  copy(ref, expect, {0, 0, 8, 8}, {1, 1, 6, 6});
+  copy(img, img, {0, 0, 8, 8}, {1, 1, 6, 6});
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(img.at(x, y), expect.at(x, y)) << x << "," << y;
+}
+
+}  // namespace

@@ -1,0 +1,284 @@
+// Rectangle arithmetic and drawing into the current port, checked pixel by pixel
+// in tiny images whose untouched pixels hold a sentinel.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <utility>
+
+#include "QuickDraw.h"
+#include "quickdraw_support.h"
+
+using qdtest::Image;
+using qdtest::PortScope;
+using qdtest::Px;
+using Picture = std::vector<std::string>;
+
+namespace {
+
+const Px kSentinel{0x12, 0x34, 0x56, 0x78};
+const Px kInverted{0x12, 0xCB, 0xA9, 0x87};
+const Px kBlack{0xFF, 0, 0, 0};
+const Px kOrange{0xFF, 0xFF, 0x80, 0x00};
+const Px kWhite{0xFF, 0xFF, 0xFF, 0xFF};
+const std::vector<std::pair<char, Px>> kLegend{
+    {'.', kSentinel}, {'x', kInverted}, {'#', kBlack}, {'o', kOrange}, {'w', kWhite}};
+
+const RGBColor kOrangeColor{0xFF12, 0x80FF, 0x0034};  // the high bytes count
+const RGBColor kWhiteColor{0xFFFF, 0xFFFF, 0xFFFF};
+
+// A sentinel-filled image, current for the test, with a fresh pen.
+struct Canvas {
+  Image img;
+  PortScope scope;
+  Canvas(short top, short left, short bottom, short right) : img(top, left, bottom, right), scope(img.gw()) {
+    img.fill(kSentinel);
+    PenNormal();
+  }
+  Canvas(short w, short h) : Canvas(0, 0, h, w) {}
+  Picture picture() const { return img.picture(kLegend); }
+};
+
+Rect rect(short left, short top, short right, short bottom) {
+  Rect r;
+  SetRect(&r, left, top, right, bottom);
+  return r;
+}
+
+bool same(Rect a, Rect b) { return EqualRect(&a, &b); }
+bool empty(Rect r) { return EmptyRect(&r); }
+
+TEST(QuickDrawRects, Arithmetic) {
+  Rect r = rect(10, 20, 30, 60);
+  EXPECT_EQ(r.left, 10);
+  EXPECT_EQ(r.top, 20);
+  EXPECT_EQ(r.right, 30);
+  EXPECT_EQ(r.bottom, 60);
+
+  // Half-open: the right and bottom edges are outside.
+  EXPECT_TRUE(PtInRect(Point{20, 10}, &r));
+  EXPECT_TRUE(PtInRect(Point{59, 29}, &r));
+  EXPECT_FALSE(PtInRect(Point{20, 30}, &r));
+  EXPECT_FALSE(PtInRect(Point{60, 10}, &r));
+  EXPECT_FALSE(PtInRect(Point{19, 10}, &r));
+
+  OffsetRect(&r, -15, 5);
+  EXPECT_TRUE(same(r, rect(-5, 25, 15, 65)));
+  InsetRect(&r, 2, 3);
+  EXPECT_TRUE(same(r, rect(-3, 28, 13, 62)));
+  InsetRect(&r, 8, 0);  // nothing left
+  EXPECT_TRUE(same(r, rect(0, 0, 0, 0)));
+  EXPECT_TRUE(EmptyRect(&r));
+
+  Pt2Rect(Point{40, 9}, Point{5, 30}, &r);  // points are (v, h)
+  EXPECT_TRUE(same(r, rect(9, 5, 30, 40)));
+  EXPECT_FALSE(EmptyRect(&r));
+  EXPECT_TRUE(empty(rect(5, 5, 5, 9)));
+  EXPECT_TRUE(empty(rect(5, 9, 6, 5)));
+
+  Rect a = rect(0, 0, 10, 10), b = rect(5, -5, 20, 7), s;
+  EXPECT_TRUE(SectRect(&a, &b, &s));
+  EXPECT_TRUE(same(s, rect(5, 0, 10, 7)));
+  EXPECT_TRUE(SectRect(&a, &b, &a));  // into one of its sources
+  EXPECT_TRUE(EqualRect(&a, &s));
+  Rect touching = rect(10, 0, 12, 7);
+  EXPECT_FALSE(SectRect(&s, &touching, &b));
+  EXPECT_TRUE(same(b, rect(0, 0, 0, 0)));
+}
+
+TEST(QuickDrawDrawing, FrameRectIsTheBorderInsideTheRectangle) {
+  Canvas c(8, 6);
+  Rect r = rect(1, 1, 6, 5);
+  FrameRect(&r);
+  EXPECT_EQ(c.picture(), (Picture{
+                             "........",
+                             ".#####..",
+                             ".#...#..",
+                             ".#...#..",
+                             ".#####..",
+                             "........",
+                         }));
+
+  // A wider pen grows inwards; a frame thinner than two pens is solid.
+  RGBForeColor(&kOrangeColor);
+  PenSize(2, 1);
+  Rect thin = rect(0, 0, 8, 3);
+  FrameRect(&thin);
+  PenNormal();
+  Rect one = rect(7, 4, 8, 6);
+  FrameRect(&one);
+  EXPECT_EQ(c.picture(), (Picture{
+                             "oooooooo",
+                             "oo####oo",
+                             "oooooooo",
+                             ".#...#..",
+                             ".#####.o",
+                             ".......o",
+                         }));
+}
+
+TEST(QuickDrawDrawing, PaintEraseAndInvertFillTheRectangle) {
+  Canvas c(6, 5);
+  RGBForeColor(&kOrangeColor);
+  Rect r = rect(1, 1, 4, 3);
+  PaintRect(&r);
+  RGBBackColor(&kWhiteColor);
+  Rect e = rect(3, 2, 5, 4);
+  EraseRect(&e);
+  Rect i = rect(0, 3, 6, 5);
+  InvertRect(&i);
+  EXPECT_EQ(c.picture(), (Picture{
+                             "......",
+                             ".ooo..",
+                             ".ooww.",
+                             "xxx##x",
+                             "xxxxxx",
+                         }));
+}
+
+TEST(QuickDrawDrawing, InvertingTwiceRestoresEveryPixel) {
+  Canvas c(7, 7);
+  for (int y = 0; y < 7; ++y)
+    for (int x = 0; x < 7; ++x)
+      c.img.at(x, y) = {static_cast<std::uint8_t>(x * 30), static_cast<std::uint8_t>(y * 40),
+                        static_cast<std::uint8_t>(x * y), 200};
+  Image before(7, 7);
+  const Rect all = rect(0, 0, 7, 7);
+  CopyBits(c.img.bits(), before.bits(), &all, &all, srcCopy, nullptr);
+
+  Rect r = rect(1, 2, 6, 7);
+  InvertRect(&r);
+  EXPECT_EQ(c.img.at(3, 3), (Px{90, 135, 246, 55}));
+  InvertRect(&r);
+  PenMode(patXor);
+  Rect f = rect(0, 0, 7, 6);
+  FrameRect(&f);
+  EXPECT_EQ(c.img.at(0, 0), (Px{0, 255, 255, 55})) << "a corner is inverted once, not twice";
+  FrameRect(&f);
+  for (short mode : {srcXor, notPatXor}) {
+    PenMode(mode);
+    Rect o = rect(0, 0, 7, 5);
+    FrameOval(&o);
+    FrameOval(&o);
+  }
+  for (int y = 0; y < 7; ++y)
+    for (int x = 0; x < 7; ++x) EXPECT_EQ(c.img.at(x, y), before.at(x, y)) << x << "," << y;
+}
+
+TEST(QuickDrawDrawing, FrameOvalIsSymmetricClosedAndInside) {
+  for (short pen : {1, 2})
+    for (auto [w, h] :
+         {std::pair{12, 12}, {10, 10}, {8, 8}, {1, 1}, {2, 2}, {3, 7}, {2, 20}, {1, 9}, {30, 3}, {17, 11}, {40, 2}}) {
+      SCOPED_TRACE(testing::Message() << w << " x " << h << " pen " << pen);
+      Canvas c(static_cast<short>(w + 4), static_cast<short>(h + 4));
+      Rect r = rect(2, 2, static_cast<short>(w + 2), static_cast<short>(h + 2));
+      PenSize(pen, pen);
+      FrameOval(&r);
+      const Picture pic = c.picture();
+
+      // An inverting pen touches the same pixels, each exactly once.
+      Canvas x(static_cast<short>(w + 4), static_cast<short>(h + 4));
+      PenSize(pen, pen);
+      PenMode(patXor);
+      FrameOval(&r);
+      Picture inverted = x.picture();
+      for (auto &line : inverted) std::replace(line.begin(), line.end(), 'x', '#');
+      EXPECT_EQ(inverted, pic);
+      std::set<std::pair<int, int>> on;
+      for (int y = 0; y < h + 4; ++y)
+        for (int x = 0; x < w + 4; ++x) {
+          const char ch = pic[y][x];
+          ASSERT_TRUE(ch == '#' || ch == '.') << x << "," << y;
+          if (ch != '#') continue;
+          on.insert({x, y});
+          EXPECT_TRUE(x >= 2 && x < w + 2 && y >= 2 && y < h + 2) << "outside at " << x << "," << y;
+          EXPECT_EQ(pic[y][w + 3 - x], '#') << "mirror left-right of " << x << "," << y;
+          EXPECT_EQ(pic[h + 3 - y][x], '#') << "mirror top-bottom of " << x << "," << y;
+        }
+      // Touches all four sides.
+      EXPECT_TRUE(std::any_of(on.begin(), on.end(), [](auto p) { return p.first == 2; }));
+      EXPECT_TRUE(std::any_of(on.begin(), on.end(), [](auto p) { return p.second == 2; }));
+      EXPECT_TRUE(std::any_of(on.begin(), on.end(), [&](auto p) { return p.first == w + 1; }));
+      EXPECT_TRUE(std::any_of(on.begin(), on.end(), [&](auto p) { return p.second == h + 1; }));
+      // One piece: everything reachable through 8-neighbours from one pixel.
+      std::set<std::pair<int, int>> seen{*on.begin()};
+      std::vector<std::pair<int, int>> todo{*on.begin()};
+      while (!todo.empty()) {
+        auto [x, y] = todo.back();
+        todo.pop_back();
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dx = -1; dx <= 1; ++dx)
+            if (on.count({x + dx, y + dy}) && seen.insert({x + dx, y + dy}).second) todo.push_back({x + dx, y + dy});
+      }
+      EXPECT_EQ(seen.size(), on.size()) << "gaps in the outline";
+      if (w >= 5 * pen && h >= 5 * pen) {
+        EXPECT_EQ(pic[2 + h / 2][2 + w / 2], '.') << "the inside stays empty";
+      }
+    }
+}
+
+TEST(QuickDrawDrawing, SmallOvalsExactly) {
+  Canvas c(12, 12);
+  Rect r = rect(0, 0, 12, 12);
+  FrameOval(&r);
+  RGBForeColor(&kWhiteColor);
+  InsetRect(&r, 1, 1);
+  FrameOval(&r);
+  RGBForeColor(&kOrangeColor);
+  InsetRect(&r, 1, 1);
+  FrameOval(&r);
+  EXPECT_EQ(c.picture(), (Picture{
+                             "....####....",
+                             "..##wwww##..",
+                             ".#wwooooww#.",
+                             ".#wo....ow#.",
+                             "#wo......ow#",
+                             "#wo......ow#",
+                             "#wo......ow#",
+                             "#wo......ow#",
+                             ".#wo....ow#.",
+                             ".#wwooooww#.",
+                             "..##wwww##..",
+                             "....####....",
+                         }));
+}
+
+TEST(QuickDrawDrawing, ClipAndBoundsLimitDrawing) {
+  Canvas c(-2, 3, 3, 9);  // 6 x 5 at (3, -2); 32 bytes a row, 8 of them padding
+  Rect clip = rect(4, -1, 7, 9);
+  ClipRect(&clip);
+  Rect big = rect(-100, -100, 100, 100);
+  PaintRect(&big);
+  Rect frame = rect(5, -2, 12, 2);
+  RGBForeColor(&kOrangeColor);
+  FrameRect(&frame);
+  EXPECT_EQ(c.picture(), (Picture{
+                             "......",
+                             ".#o#..",
+                             ".#o#..",
+                             ".#oo..",
+                             ".###..",
+                         }));
+  for (int y = -2; y < 3; ++y)
+    for (int b = 24; b < 32; ++b) EXPECT_EQ(c.img.row(y)[b], 0) << "padding of row " << y;
+
+  // The clip belongs to the port: another port draws unclipped.
+  Image other(3, 3);
+  {
+    PortScope scope(other.gw());
+    Rect all = rect(0, 0, 3, 3);
+    PaintRect(&all);
+  }
+  EXPECT_EQ(other.at(0, 0), kBlack);
+  EXPECT_EQ(other.at(2, 2), kBlack);
+
+  // An empty clip draws nothing.
+  Rect none = rect(0, 0, 0, 0);
+  ClipRect(&none);
+  RGBForeColor(&kWhiteColor);
+  PaintRect(&big);
+  EXPECT_EQ(c.img.at(5, 0), kOrange);
+}
+
+}  // namespace

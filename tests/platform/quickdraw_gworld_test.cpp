@@ -1,0 +1,200 @@
+// Offscreen images: creation, failure, lock state, the current port and colours.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "PlatformTesting.h"
+#include "QuickDraw.h"
+#include "quickdraw_support.h"
+
+using qdtest::Image;
+using qdtest::PortScope;
+using qdtest::Px;
+
+namespace {
+
+GWorldPtr const kStale = reinterpret_cast<GWorldPtr>(std::uintptr_t{0x10});
+
+TEST(QuickDrawImage, LayoutBoundsAndZeroedBuffer) {
+  for (short width : {1, 2, 3, 4, 5, 7, 8, 9, 720}) {
+    Image img(10, -3, 14, static_cast<short>(-3 + width));
+    ASSERT_NE(img.gw(), nullptr);
+    const long rb = img.rowBytes();
+    EXPECT_EQ(rb % 16, 0) << width;
+    EXPECT_GE(rb, 4L * width);
+    EXPECT_LT(rb, 4L * width + 16);
+    auto *base = reinterpret_cast<std::uint8_t *>(GetPixBaseAddr(GetGWorldPixMap(img.gw())));
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(base) % 16, 0u);
+
+    // Every byte of every row, padding included, is there and zero.
+    for (long i = 0; i < rb * 4; ++i) ASSERT_EQ(base[i], 0) << "width " << width << " byte " << i;
+
+    Rect port, pix;
+    GetPortBounds(img.gw(), &port);
+    GetPixBounds(GetGWorldPixMap(img.gw()), &pix);
+    EXPECT_TRUE(EqualRect(&port, &pix));
+    EXPECT_EQ(port.top, 10);
+    EXPECT_EQ(port.left, -3);
+    EXPECT_EQ(port.bottom, 14);
+    EXPECT_EQ(port.right, -3 + width);
+    EXPECT_EQ(GetPortPixMap(img.gw()), GetGWorldPixMap(img.gw()));
+  }
+  Image frame(720, 480);
+  EXPECT_EQ(frame.rowBytes(), 2880);
+  EXPECT_EQ(frame.row(2) + 12, frame.row(0) + 2 * 2880 + 12);
+}
+
+TEST(QuickDrawImage, BadRequestsFailAndLeaveNoImage) {
+  const Rect ok{0, 0, 4, 4};
+  GWorldPtr gw = kStale;
+  for (short depth : {1, 8, 16, 24, 31, 64}) {
+    gw = kStale;
+    EXPECT_EQ(NewGWorld(&gw, depth, &ok, nullptr, nullptr, 0), paramErr) << depth;
+    EXPECT_EQ(gw, nullptr);
+  }
+  for (Rect r : {Rect{0, 0, 0, 4}, Rect{0, 0, 4, 0}, Rect{5, 5, 4, 6}, Rect{5, 5, 6, 4}, Rect{0, 0, -4, -4}}) {
+    gw = kStale;
+    EXPECT_EQ(NewGWorld(&gw, 32, &r, nullptr, nullptr, 0), paramErr);
+    EXPECT_EQ(gw, nullptr);
+  }
+  gw = kStale;
+  EXPECT_EQ(NewGWorld(&gw, 32, nullptr, nullptr, nullptr, 0), paramErr);
+  EXPECT_EQ(gw, nullptr);
+  EXPECT_EQ(NewGWorld(nullptr, 32, &ok, nullptr, nullptr, 0), paramErr);
+
+  // Depth 0 means 32; the widest bounds the coordinates allow still work out.
+  ASSERT_EQ(NewGWorld(&gw, 0, &ok, nullptr, nullptr, 0), noErr);
+  DisposeGWorld(gw);
+  const Rect wide{0, -32768, 1, 32767};
+  ASSERT_EQ(NewGWorld(&gw, 32, &wide, nullptr, nullptr, 0), noErr);
+  EXPECT_EQ(GetPixRowBytes(GetGWorldPixMap(gw)), 65535L * 4 + 4);
+  DisposeGWorld(gw);
+}
+
+TEST(QuickDrawImage, FaultHookFailsExactlyTheChosenCall) {
+  const Rect r{0, 0, 2, 2};
+  const Rect bad{0, 0, 0, 0};
+  GWorldPtr gw[3] = {};
+
+  ZVFailNewGWorldAfter(0);
+  GWorldPtr failed = kStale;
+  EXPECT_EQ(NewGWorld(&failed, 32, &r, nullptr, nullptr, 0), memFullErr);
+  EXPECT_EQ(failed, nullptr);
+  ASSERT_EQ(NewGWorld(&gw[0], 32, &r, nullptr, nullptr, 0), noErr) << "the hook fires once";
+  DisposeGWorld(gw[0]);
+
+  // Two calls succeed, a rejected call does not count, the third allocation fails.
+  ZVFailNewGWorldAfter(2);
+  EXPECT_EQ(NewGWorld(&gw[0], 32, &r, nullptr, nullptr, 0), noErr);
+  EXPECT_EQ(NewGWorld(&gw[1], 32, &bad, nullptr, nullptr, 0), paramErr);
+  EXPECT_EQ(NewGWorld(&gw[1], 32, &r, nullptr, nullptr, 0), noErr);
+  EXPECT_EQ(NewGWorld(&gw[2], 32, &r, nullptr, nullptr, 0), memFullErr);
+  EXPECT_EQ(gw[2], nullptr);
+  for (GWorldPtr g : gw) DisposeGWorld(g);
+
+  ZVFailNewGWorldAfter(1);
+  ZVFailNewGWorldAfter(-1);
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(NewGWorld(&gw[i], 32, &r, nullptr, nullptr, 0), noErr);
+  }
+  for (GWorldPtr g : gw) DisposeGWorld(g);
+}
+
+TEST(QuickDrawImage, ReusedBufferComesBackZeroed) {
+  // Large enough to be kept for reuse after disposal.
+  for (int round = 0; round < 3; ++round) {
+    Image img(1920, 1080);
+    EXPECT_EQ(img.at(0, 0), (Px{0, 0, 0, 0}));
+    EXPECT_EQ(img.at(1919, 1079), (Px{0, 0, 0, 0}));
+    EXPECT_EQ(img.at(960, 540), (Px{0, 0, 0, 0}));
+    img.fill({1, 2, 3, 4});
+  }
+  Image a(1920, 1080), b(1920, 1080);
+  EXPECT_NE(GetPixBaseAddr(GetGWorldPixMap(a.gw())), GetPixBaseAddr(GetGWorldPixMap(b.gw())));
+}
+
+TEST(QuickDrawImage, LockStateIsSavedAndRestored) {
+  Image img(8, 8);
+  PixMapHandle pm = GetGWorldPixMap(img.gw());
+  const Ptr base = GetPixBaseAddr(pm);
+
+  const GWorldFlags before = GetPixelsState(pm);
+  EXPECT_EQ(before & pixelsLocked, 0u) << "new images start unlocked";
+  EXPECT_TRUE(LockPixels(pm));
+  EXPECT_NE(GetPixelsState(pm) & pixelsLocked, 0u);
+  EXPECT_EQ(GetPixBaseAddr(pm), base);
+  SetPixelsState(pm, before);
+  EXPECT_EQ(GetPixelsState(pm) & pixelsLocked, 0u);
+
+  // A locked image stays locked across someone else's save, lock and restore.
+  LockPixels(pm);
+  const GWorldFlags locked = GetPixelsState(pm);
+  LockPixels(pm);
+  SetPixelsState(pm, locked);
+  EXPECT_NE(GetPixelsState(pm) & pixelsLocked, 0u);
+  UnlockPixels(pm);
+  EXPECT_EQ(GetPixelsState(pm) & pixelsLocked, 0u);
+  EXPECT_EQ(GetPixBaseAddr(pm), base);
+  EXPECT_FALSE(LockPixels(nullptr));
+}
+
+TEST(QuickDrawPort, CurrentPortDeviceAndColoursSaveAndRestore) {
+  Image a(2, 2), b(2, 2);
+  CGrafPtr savedPort, port;
+  GDHandle savedDevice, device;
+  GetGWorld(&savedPort, &savedDevice);
+  EXPECT_EQ(savedDevice, GetGDevice());
+
+  SetGWorld(a.gw(), nullptr);
+  const RGBColor red{0xFFFF, 0, 0};
+  RGBForeColor(&red);
+  SetPort(b.gw());
+  GetGWorld(&port, &device);
+  EXPECT_EQ(port, b.gw());
+  EXPECT_EQ(device, GetGDevice());
+  RGBColor fore, back;
+  GetForeColor(&fore);
+  GetBackColor(&back);
+  EXPECT_EQ(fore.red, 0) << "each port keeps its own colours, black on white at first";
+  EXPECT_EQ(back.red & back.green & back.blue, 0xFFFF);
+  SetPort(a.gw());
+  GetForeColor(&fore);
+  EXPECT_EQ(fore.red, 0xFFFF);
+
+  SetGWorld(savedPort, savedDevice);
+  GetGWorld(&port, &device);
+  EXPECT_EQ(port, savedPort);
+  EXPECT_EQ(device, savedDevice);
+}
+
+TEST(QuickDrawPort, DisposedPortIsNeverCurrent) {
+  GWorldPtr gw;
+  const Rect r{0, 0, 4, 4};
+  ASSERT_EQ(NewGWorld(&gw, 32, &r, nullptr, nullptr, 0), noErr);
+  {
+    PortScope scope(gw);
+    DisposeGWorld(gw);
+    GrafPtr now = kStale;
+    GetPort(&now);
+    EXPECT_EQ(now, nullptr);
+    // Without a port these do nothing rather than touch freed memory.
+    RGBColor c{1, 2, 3};
+    RGBForeColor(&c);
+    PaintRect(&r);
+    FrameOval(&r);
+    ClipRect(&r);
+    PenSize(3, 3);
+    RGBColor untouched{7, 7, 7};
+    GetForeColor(&untouched);
+    EXPECT_EQ(untouched.red, 7);
+
+    SetPort(gw);  // a stale pointer is not taken
+    GetPort(&now);
+    EXPECT_EQ(now, nullptr);
+    DisposeGWorld(gw);  // a second disposal is ignored
+  }
+  DisposeGWorld(nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+// Colours, numbers, strings and the alerts.
+#include "commonprocs.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string Text(ConstStr255Param s) { return std::string(reinterpret_cast<const char *>(s + 1), s[0]); }
+
+TEST(Colors, PackingAndUnpacking) {
+  const RGBColor white = SetRGBColor(-1, -1, -1);
+  EXPECT_EQ(white.red, 65535);
+  EXPECT_EQ(white.blue, 65535);
+
+  const PIXREC p = LongInt2PixRec(static_cast<SInt32>(0x7F123456));
+  EXPECT_EQ(p.ALPHA, 0);
+  EXPECT_EQ(p.RED, 0x12);
+  EXPECT_EQ(p.GREEN, 0x34);
+  EXPECT_EQ(p.BLUE, 0x56);
+  EXPECT_EQ(PixRec2LongInt(PIXREC{255, 1, 2, 3}), 66051);
+  EXPECT_EQ(RGBColor2LongInt(RGBColor{65535, 32768, 255}), 16744448);
+
+  const RGBColor back = LongInt2RGBColor(16777215);
+  EXPECT_EQ(back.red, 65280);
+  EXPECT_EQ(back.green, 65280);
+  EXPECT_EQ(back.blue, 65280);
+  // Round trips keep the high bytes, and the low 24 bits of an integer.
+  EXPECT_EQ(RGBColor2LongInt(LongInt2RGBColor(static_cast<SInt32>(0xAB123456))), 0x123456);
+  const RGBColor kept = LongInt2RGBColor(RGBColor2LongInt(RGBColor{0x1234, 0xABCD, 0x00FF}));
+  EXPECT_EQ(kept.red, 0x1200);
+  EXPECT_EQ(kept.green, 0xAB00);
+  EXPECT_EQ(kept.blue, 0x0000);
+}
+
+TEST(Strings, NumbersAndJoinsCutAt255) {
+  Str255 s;
+  Num2Text(-42, s);
+  EXPECT_EQ(Text(s), "-42");
+  Num2Text(0, s);
+  EXPECT_EQ(Text(s), "0");
+
+  CopyC2PStr(std::string(250, 'a'), s);
+  AppendCStr(s, "0123456789");
+  EXPECT_EQ(s[0], 255);
+  EXPECT_EQ(Text(s), std::string(250, 'a') + "01234");
+  CopyC2PStr(std::string(300, 'b'), s);
+  EXPECT_EQ(s[0], 255);
+}
+
+TEST(Alerts, NotifyWritesOneLineAndReturns) {
+  testing::internal::CaptureStderr();
+  Notify("Something to know");
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Internal Notification:"), std::string::npos);
+  EXPECT_NE(err.find("Something to know"), std::string::npos);
+}
+
+TEST(Alerts, AssertWithAnObjectDoesNothing) {
+  int x = 0;
+  testing::internal::CaptureStderr();
+  Assert(&x, "never shown");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(AlertsDeathTest, AssertAndTerminateStopTheProcessWithTheirTexts) {
+  EXPECT_EXIT(Assert(nullptr, "Cannot allocate color1 in SetupDialog"), testing::ExitedWithCode(1),
+              "Assertion Failure: Assertion failed in: Cannot allocate color1 in SetupDialog");
+  EXPECT_EXIT(Terminate("Headline", "Description"), testing::ExitedWithCode(1), "Headline: Description");
+  // The joined text is cut at 255 characters.
+  const std::string longWhere(300, 'x');
+  const std::string shown = "Assertion failed in: " + std::string(255 - 21, 'x');
+  EXPECT_EXIT(Assert(nullptr, longWhere), testing::ExitedWithCode(1), shown + "\n");
+}
+
+}  // namespace

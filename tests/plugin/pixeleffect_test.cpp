@@ -1,0 +1,167 @@
+// The pixel effect, checked against a plain per-pixel reference.
+#include "DataHandling.h"
+#include "TestImages.h"
+#include "callpixelfx.h"
+#include "pixeleffect.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace {
+
+using zv::test::Image;
+using zv::test::Pixel;
+
+PLUGINDATAREC Config(SInt16 r, SInt16 g, SInt16 b) {
+  PLUGINDATAREC c;
+  std::memset(&c, 0, sizeof c);
+  ResetConfig(&c, true);
+  c.SLIDERS[0] = r;
+  c.SLIDERS[1] = g;
+  c.SLIDERS[2] = b;
+  return c;
+}
+
+// The effect as a person would write it: one pixel at a time.
+Pixel Reference(Pixel p, bool inside, const PLUGINDATAREC &c) {
+  if (!inside) return p;
+  for (int i = 0; i < 3; ++i) {
+    const int floor = std::clamp(c.SLIDERS[i] * 255 / 100, 0, 255);
+    if (p[i + 1] < floor) p[i + 1] = static_cast<UInt8>(floor);
+  }
+  return p;
+}
+
+void Randomise(Image &img, std::mt19937 &rng) {
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      img.Set(x, y, {UInt8(rng()), UInt8(rng()), UInt8(rng()), UInt8(rng())});
+}
+
+// Runs the effect on random images and compares every pixel with the reference.
+void CheckAgainstReference(SInt16 w, SInt16 h, Rect active, const PLUGINDATAREC &c, unsigned seed) {
+  std::mt19937 rng(seed);
+  Image src(w, h), dst(w, h);
+  Randomise(src, rng);
+  Randomise(dst, rng);
+  PLUGINDATAREC config = c;
+  ThePixelEffect(src.gw(), dst.gw(), active, true, &config, 0, 1);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const bool inside = y >= active.top && y < active.bottom && x >= active.left && x < active.right;
+      ASSERT_EQ(dst.At(x, y), Reference(src.At(x, y), inside, c))
+          << w << "x" << h << " at " << x << "," << y << " seed " << seed;
+    }
+}
+
+TEST(PixelEffect, MatchesThePlainLoopOnOddSizesRectanglesAndFloors) {
+  const SInt16 sizes[][2] = {{1, 1}, {3, 2}, {17, 5}, {33, 9}, {64, 4}, {101, 7}};
+  const SInt16 floors[][3] = {{0, 0, 0}, {50, 50, 50}, {100, 100, 100}, {1, 99, 100}, {20, 0, 73}, {-5, 130, 32767}};
+  unsigned seed = 1;
+  for (auto [w, h] : sizes)
+    for (const auto &f : floors) {
+      const Rect rects[] = {
+          {0, 0, h, w},                                                      // whole
+          {1, 1, static_cast<short>(h - 1), static_cast<short>(w - 1)},      // inner
+          {-5, -7, static_cast<short>(h + 3), static_cast<short>(w / 2)},    // partly outside
+          {0, static_cast<short>(w - 1), h, static_cast<short>(w + 40)},     // last column
+          {2, 5, 2, 9},                                                      // empty
+          {0, 9, h, 3},                                                      // reversed
+      };
+      for (const Rect &r : rects) CheckAgainstReference(w, h, r, Config(f[0], f[1], f[2]), seed++);
+    }
+}
+
+TEST(PixelEffect, DefaultConfigurationLiftsToHalf) {
+  Image src(4, 1), dst(4, 1);
+  src.Set(0, 0, {9, 0, 0, 0});
+  src.Set(1, 0, {200, 200, 10, 130});
+  src.Set(2, 0, {0, 255, 255, 255});
+  src.Set(3, 0, {255, 127, 126, 128});
+  PLUGINDATAREC c = Config(50, 50, 50);
+  DoPascalPixelEffect(src.gw(), dst.gw(), &c, 0, 10);
+  EXPECT_EQ(dst.At(0, 0), (Pixel{9, 127, 127, 127}));
+  EXPECT_EQ(dst.At(1, 0), (Pixel{200, 200, 127, 130}));
+  EXPECT_EQ(dst.At(2, 0), (Pixel{0, 255, 255, 255}));
+  EXPECT_EQ(dst.At(3, 0), (Pixel{255, 127, 127, 128}));
+}
+
+TEST(PixelEffect, FloorsClampIntoAByte) {
+  EXPECT_EQ(Slider2Floor(0), 0);
+  EXPECT_EQ(Slider2Floor(20), 51);
+  EXPECT_EQ(Slider2Floor(50), 127);
+  EXPECT_EQ(Slider2Floor(100), 255);
+  EXPECT_EQ(Slider2Floor(101), 255);  // would wrap to 1 in a byte
+  EXPECT_EQ(Slider2Floor(-1), 0);
+  EXPECT_EQ(Slider2Floor(-32768), 0);
+}
+
+TEST(PixelEffect, LeftHalfOfAFrame) {
+  Image src(720, 4), dst(720, 4);
+  PLUGINDATAREC c = Config(100, 0, 0);
+  c.STARTREL = {0.0, 0.5, 0.0, 1.0};
+  DoPascalPixelEffect(src.gw(), dst.gw(), &c, 0, 1);
+  EXPECT_EQ(dst.At(359, 2)[1], 255);
+  EXPECT_EQ(dst.At(360, 2)[1], 0);
+}
+
+TEST(PixelEffect, NilDestinationWorksInPlaceAndSizeMismatchWritesNothing) {
+  Image img(5, 3);
+  PLUGINDATAREC c = Config(100, 100, 100);
+  ThePixelEffect(img.gw(), nullptr, Rect{0, 0, 3, 5}, true, &c, 0, 0);
+  EXPECT_EQ(img.At(4, 2), (Pixel{0, 255, 255, 255}));
+
+  Image big(720, 480), small(360, 240);
+  small.Set(10, 10, {1, 2, 3, 4});
+  ThePixelEffect(big.gw(), small.gw(), Rect{0, 0, 240, 360}, true, &c, 0, 0);
+  EXPECT_EQ(small.At(10, 10), (Pixel{1, 2, 3, 4}));
+}
+
+TEST(PixelEffect, ImagesAwayFromTheOriginAreWalkedFromTheirOwnCorner) {
+  Image src(Rect{100, 200, 103, 205}), dst(Rect{100, 200, 103, 205});
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) src.Set(x, y, {7, 1, 1, 1});
+  PLUGINDATAREC c = Config(100, 100, 100);
+  c.STARTREL = {0.0, 0.4, 0.0, 1.0};  // the first two columns
+  DoPascalPixelEffect(src.gw(), dst.gw(), &c, 0, 1);
+  EXPECT_EQ(dst.At(1, 2), (Pixel{7, 255, 255, 255}));
+  EXPECT_EQ(dst.At(2, 2), (Pixel{7, 1, 1, 1}));
+}
+
+TEST(PixelEffect, FrameNumbersMakeNoDifference) {
+  Image src(8, 8), a(8, 8), b(8, 8);
+  zv::test::PaintPattern(3, src.gw());
+  PLUGINDATAREC c = Config(30, 60, 90);
+  DoPascalPixelEffect(src.gw(), a.gw(), &c, 0, 100);
+  DoPascalPixelEffect(src.gw(), b.gw(), &c, 99, 100);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) ASSERT_EQ(a.At(x, y), b.At(x, y));
+}
+
+TEST(PixelEffect, LockStateIsPutBack) {
+  Image src(4, 4), dst(4, 4);
+  LockPixels(GetGWorldPixMap(dst.gw()));
+  PLUGINDATAREC c = Config(10, 10, 10);
+  ThePixelEffect(src.gw(), dst.gw(), Rect{0, 0, 4, 4}, true, &c, 0, 0);
+  EXPECT_EQ(GetPixelsState(GetGWorldPixMap(src.gw())) & pixelsLocked, 0u);
+  EXPECT_NE(GetPixelsState(GetGWorldPixMap(dst.gw())) & pixelsLocked, 0u);
+}
+
+TEST(PixelEffect, PreviewRoadCopiesFirstThenLifts) {
+  Image src(6, 4), preview(6, 4);
+  zv::test::PaintPattern(1, src.gw());
+  PLUGINDATAREC c = Config(0, 100, 0);
+  c.STARTREL = {0.5, 1.0, 0.0, 1.0};
+  gConfigWorkSpace.THECONFIG = &c;
+  CallPixelEffect(src.gw(), preview.gw());
+  gConfigWorkSpace.THECONFIG = nullptr;
+  EXPECT_EQ(preview.At(0, 0), src.At(0, 0));
+  Pixel lifted = src.At(5, 3);
+  lifted[2] = 255;
+  EXPECT_EQ(preview.At(5, 3), lifted);
+}
+
+}  // namespace

@@ -1,0 +1,251 @@
+// The stored configuration: the record's bytes, and the preferences file.
+#include "DataHandling.h"
+#include "TempPreferences.h"
+#include "pascalFX.h"
+#include "prefsloader.h"
+
+#include <MacMemory.h>
+#include <Resources.h>
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+namespace {
+
+using zv::test::TempPreferences;
+constexpr ResType kPref = ZV_FOURCC('P', 'r', 'e', 'f');
+
+PLUGINDATAREC Sample() {
+  PLUGINDATAREC c;
+  std::memset(&c, 0, sizeof c);
+  ResetConfig(&c, true);
+  c.STARTREL = {0.125, 0.875, 1.0 / 3.0, 0.75};
+  c.ENDREL = {-0.5, 1.5, 0.1, 0.2};
+  for (int i = 0; i < 6; ++i) c.COLORS[i] = {static_cast<UInt16>(0x0102 + i), static_cast<UInt16>(0x0304 + i), 0x0506};
+  for (int i = 0; i < 6; ++i) c.SLIDERS[i] = static_cast<SInt16>(-3 + 20 * i);
+  c.FRAMESTARTCOLOR = {0xA1A2, 0xB1B2, 0xC1C2};
+  c.FRAMEENDCOLOR = {0xD1D2, 0xE1E2, 0xF1F2};
+  c.MEDIATYPE = 2;
+  c.KEEPPROPS = true;
+  c.METHOD = 0x0304;
+  return c;
+}
+
+TEST(ConfigRecord, LittleEndianBytesAtTheirOffsets) {
+  std::vector<UInt8> b(396, 0xEE);
+  EncodeConfigRecord(Sample(), std::endian::little, b);
+  EXPECT_EQ((std::vector<UInt8>{b.begin(), b.begin() + 8}), (std::vector<UInt8>{0x8C, 0x01, 0, 0, 3, 0, 0, 0}));
+  double left;
+  std::memcpy(&left, &b[8], 8);
+  EXPECT_EQ(left, 0.125);
+  EXPECT_EQ(b[72], 0x02);  // COLORS[1].red, low byte first
+  EXPECT_EQ(b[73], 0x01);
+  EXPECT_EQ(b[108], 0xFD);  // SLIDERS[1] = -3
+  EXPECT_EQ(b[109], 0xFF);
+  EXPECT_EQ(b[120], 0xA2);
+  EXPECT_EQ(b[126], 0xD2);
+  EXPECT_EQ(b[132], 2);
+  EXPECT_EQ(b[134], 1);
+  EXPECT_EQ(b[135], 0);
+  EXPECT_EQ(b[136], 0x04);
+  EXPECT_EQ(b[137], 0x03);
+  EXPECT_EQ(b[138], 37);
+  EXPECT_EQ(std::string(reinterpret_cast<char *>(&b[139]), 37), "Config save for dravik iMovie plug-in");
+  for (size_t i = 139 + 37; i < 396; ++i) ASSERT_EQ(b[i], 0) << "byte " << i;
+}
+
+TEST(ConfigRecord, BigEndianBytesAtTheirOffsets) {
+  std::vector<UInt8> b(394, 0xEE);
+  EncodeConfigRecord(Sample(), std::endian::big, b);
+  EXPECT_EQ((std::vector<UInt8>{b.begin(), b.begin() + 8}), (std::vector<UInt8>{0, 0, 0x01, 0x8A, 0, 0, 0, 3}));
+  const UInt8 leftBE[8] = {0x3F, 0xC0, 0, 0, 0, 0, 0, 0};  // 0.125
+  EXPECT_EQ(std::memcmp(&b[8], leftBE, 8), 0);
+  EXPECT_EQ(b[72], 0x01);
+  EXPECT_EQ(b[108], 0xFF);
+  EXPECT_EQ(b[109], 0xFD);
+  EXPECT_EQ(b[133], 2);
+  EXPECT_EQ(b[134], 1);
+  EXPECT_EQ(b[136], 0x03);
+  EXPECT_EQ(b[138], 37);
+  for (size_t i = 139 + 37; i < 394; ++i) ASSERT_EQ(b[i], 0) << "byte " << i;
+}
+
+TEST(ConfigRecord, EachOrderReadsOnlyItsOwnForm) {
+  for (std::endian order : {std::endian::little, std::endian::big}) {
+    const std::endian other = order == std::endian::little ? std::endian::big : std::endian::little;
+    std::vector<UInt8> b(ConfigSaveSize(order));
+    EncodeConfigRecord(Sample(), order, b);
+    PLUGINDATAREC got{};
+    ASSERT_TRUE(DecodeConfigRecord(b, order, got));
+    EXPECT_EQ(std::memcmp(&got.STARTREL, &Sample().STARTREL, sizeof(RELRECT)), 0);
+    EXPECT_EQ(got.METHOD, 0x0304);
+    EXPECT_TRUE(got.KEEPPROPS);
+
+    PLUGINDATAREC untouched{};
+    untouched.METHOD = 9;
+    b.resize(ConfigSaveSize(other), 0);
+    EXPECT_FALSE(DecodeConfigRecord(b, other, untouched));
+    EXPECT_EQ(untouched.METHOD, 9);
+  }
+}
+
+TEST(ConfigRecord, WrongVersionsAndShortRecordsAreRejected) {
+  std::vector<UInt8> b(396);
+  EncodeConfigRecord(Sample(), std::endian::little, b);
+  PLUGINDATAREC got{};
+  for (UInt8 version : {2, 4}) {
+    auto bad = b;
+    bad[4] = version;
+    EXPECT_FALSE(DecodeConfigRecord(bad, std::endian::little, got));
+  }
+  EXPECT_FALSE(DecodeConfigRecord(std::span(b).first(395), std::endian::little, got));
+  EXPECT_FALSE(DecodeConfigRecord(std::span(b).first(3), std::endian::little, got));
+  EXPECT_EQ(got.METHOD, 0);
+}
+
+TEST(ConfigRecord, AnyNonZeroKeepPropsByteIsTrue) {
+  std::vector<UInt8> b(396);
+  EncodeConfigRecord(Sample(), std::endian::little, b);
+  b[134] = 0x80;
+  PLUGINDATAREC got{};
+  ASSERT_TRUE(DecodeConfigRecord(b, std::endian::little, got));
+  EXPECT_EQ(got.KEEPPROPS, 1);
+}
+
+// ---- The preferences file -------------------------------------------------
+
+// Every 'Pref' 1 in the file, as (name, bytes).
+std::vector<std::pair<std::string, std::vector<UInt8>>> StoredRecords(const std::string &path) {
+  FSSpec spec;
+  EXPECT_EQ(zv::FSSpecOfPath(path, &spec), noErr);
+  const short ref = FSpOpenResFile(&spec, fsRdPerm);
+  std::vector<std::pair<std::string, std::vector<UInt8>>> out;
+  if (ref == -1) return out;
+  UseResFile(ref);
+  if (Handle h = Get1Resource(kPref, 1)) {
+    out.push_back({"", std::vector<UInt8>(*h, *h + GetHandleSize(h))});
+    ReleaseResource(h);
+  }
+  CloseResFile(ref);
+  return out;
+}
+
+TEST(PrefsFile, FirstRunCreatesTheFileAndStoresTheDefaults) {
+  TempPreferences prefs;
+  Ptr block = NewPtrClear(sizeof(PLUGINDATAREC));
+  InitMyPlugIn(&block);
+  ASSERT_TRUE(std::filesystem::exists(prefs.PrefsFile()));
+  auto stored = StoredRecords(prefs.PrefsFile());
+  ASSERT_EQ(stored.size(), 1u);
+  ASSERT_EQ(stored[0].second.size(), kConfigSaveSizeNative);
+
+  PLUGINDATAREC defaults;
+  std::memset(&defaults, 0, sizeof defaults);
+  ResetConfig(&defaults, true);
+  std::vector<UInt8> expected(kConfigSaveSizeNative);
+  EncodeConfigRecord(defaults, std::endian::native, expected);
+  EXPECT_EQ(stored[0].second, expected);
+  DisposePtr(block);
+}
+
+TEST(PrefsFile, SavedConfigurationComesBackBitForBitAndKeepsImages) {
+  TempPreferences prefs;
+  CreatePrefsFile();
+  PLUGINDATAREC saved = Sample();
+  ASSERT_TRUE(SaveConfig(&saved));
+  ASSERT_TRUE(SaveConfig(&saved));  // twice: still one record
+
+  PLUGINDATAREC read;
+  std::memset(&read, 0, sizeof read);
+  ResetConfig(&read, true);
+  CGImageRef image = CGImageCreateBlank(1, 1);
+  read.THERENDERED = image;
+  ASSERT_TRUE(ReadConfig(&read));
+  EXPECT_EQ(std::memcmp(&read, &saved, offsetof(PLUGINDATAREC, THEORIGINALIMAGE)), 0);
+  EXPECT_EQ(read.KEEPPROPS, saved.KEEPPROPS);
+  EXPECT_EQ(read.THERENDERED, image);
+  EXPECT_EQ(StoredRecords(prefs.PrefsFile()).size(), 1u);
+  CGImageRelease(image);
+}
+
+TEST(PrefsFile, ARejectedRecordLeavesDefaultsAndTheNextSaveRepairsIt) {
+  TempPreferences prefs;
+  CreatePrefsFile();
+  PLUGINDATAREC c = Sample();
+  ASSERT_TRUE(SaveConfig(&c));
+
+  // Rewrite the stored record with version 4.
+  {
+    FSSpec spec;
+    ASSERT_EQ(zv::FSSpecOfPath(prefs.PrefsFile(), &spec), noErr);
+    const short ref = FSpOpenResFile(&spec, fsRdWrPerm);
+    ASSERT_NE(ref, -1);
+    UseResFile(ref);
+    Handle h = Get1Resource(kPref, 1);
+    ASSERT_NE(h, nullptr);
+    Handle copy = NewHandleClear(GetHandleSize(h));
+    std::memcpy(*copy, *h, GetHandleSize(h));
+    (*copy)[std::endian::native == std::endian::little ? 4 : 7] = 4;
+    RemoveResource(h);
+    DisposeHandle(h);
+    Str255 name;
+    name[0] = 15;
+    std::memcpy(name + 1, "Config Settings", 15);
+    AddResource(copy, kPref, 1, name);
+    UpdateResFile(ref);
+    CloseResFile(ref);
+  }
+  Ptr block = NewPtrClear(sizeof(PLUGINDATAREC));
+  InitPluginData(block);
+  auto *cfg = reinterpret_cast<PLUGINDATAPTR>(block);
+  EXPECT_EQ(cfg->SLIDERS[0], 50);
+  EXPECT_EQ(cfg->MEDIATYPE, 1);
+  auto stored = StoredRecords(prefs.PrefsFile());
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(stored[0].second[std::endian::native == std::endian::little ? 4 : 7], 3);
+  DisposePtr(block);
+}
+
+TEST(PrefsFile, DamagedFilesNeverCrashAndAreReplacedOnSave) {
+  TempPreferences prefs;
+  CreatePrefsFile();
+  PLUGINDATAREC c = Sample();
+  ASSERT_TRUE(SaveConfig(&c));
+  std::ifstream in(prefs.PrefsFile(), std::ios::binary);
+  const std::vector<char> good{std::istreambuf_iterator<char>(in), {}};
+
+  std::vector<std::vector<char>> damaged;
+  for (size_t n : {size_t(0), size_t(15), size_t(200), good.size() / 2, good.size() - 1})
+    damaged.emplace_back(good.begin(), good.begin() + n);
+  std::vector<char> random(good.size());
+  for (size_t i = 0; i < random.size(); ++i) random[i] = static_cast<char>(i * 2654435761u >> 13);
+  damaged.push_back(random);
+  auto offsets = good;
+  offsets[4] = 0x7F;  // map offset far past the end
+  damaged.push_back(offsets);
+
+  for (const auto &bytes : damaged) {
+    std::ofstream(prefs.PrefsFile(), std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
+    Ptr block = NewPtrClear(sizeof(PLUGINDATAREC));
+    InitPluginData(block);
+    EXPECT_EQ(reinterpret_cast<PLUGINDATAPTR>(block)->SLIDERS[0], 50) << bytes.size() << " bytes";
+    EXPECT_EQ(StoredRecords(prefs.PrefsFile()).size(), 1u) << "not repaired after " << bytes.size() << " bytes";
+    DisposePtr(block);
+  }
+}
+
+TEST(PrefsFile, NoFolderOrFileMeansFalseAndNoChange) {
+  TempPreferences prefs;  // the folder exists, the file does not
+  PLUGINDATAREC c = Sample();
+  EXPECT_FALSE(ReadConfig(&c));
+  EXPECT_FALSE(SaveConfig(&c));
+  EXPECT_FALSE(ReadConfig(nullptr));
+  EXPECT_FALSE(SaveConfig(nullptr));
+  EXPECT_EQ(c.METHOD, 0x0304);
+}
+
+}  // namespace
