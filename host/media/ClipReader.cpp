@@ -25,7 +25,7 @@ ClipReader::ClipReader(const std::string &path) : path_(path), packet_(NewPacket
   // keep no presentation times (AVI with B-frames) disagree with the stream's
   // start time.
   auto first = DecodeNext();
-  if (!first) throw MediaError(damage_.empty() ? "no frame decodes" : damage_);
+  if (!first) throw MediaError("no frames: not one frame decodes");
   info_.width = first->frame->width;
   info_.height = first->frame->height;
   cache_.Put(0, *first->frame);
@@ -53,7 +53,10 @@ ClipReader::~ClipReader() = default;
 
 void ClipReader::OpenInput() {
   AVFormatContext *fmt = nullptr;
-  Check(avformat_open_input(&fmt, path_.c_str(), nullptr, nullptr), "cannot open");
+  const int opened = avformat_open_input(&fmt, path_.c_str(), nullptr, nullptr);
+  if (opened == AVERROR(ENOENT)) throw MediaError("no such file");
+  if (opened == AVERROR_INVALIDDATA) throw MediaError("not a video or picture (no known format)");
+  Check(opened, "cannot open");
   input_.reset(fmt);
   Check(avformat_find_stream_info(fmt, nullptr), "cannot read stream information");
   const AVCodec *codec = nullptr;
