@@ -1,0 +1,112 @@
+// Folder Manager: the Preferences folder, file specifications and their paths.
+
+#include "Folders.h"
+#include "temp_folder.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace {
+
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char *name, const char *value) : name_(name) {
+    if (const char *old = std::getenv(name)) old_ = old;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+ private:
+  const char *name_;
+  std::optional<std::string> old_;
+};
+
+StringPtr Pascal(const char *text, Str255 buffer) {
+  buffer[0] = static_cast<unsigned char>(std::strlen(text));
+  std::memcpy(buffer + 1, text, buffer[0]);
+  return buffer;
+}
+
+// The path of the file "x" in the Preferences folder.
+std::string FileInPreferences() {
+  short vRefNum = 0;
+  long dirID = 0;
+  if (FindFolder(kOnSystemDisk, kPreferencesFolderType, kDontCreateFolder, &vRefNum, &dirID) != noErr) return "";
+  FSSpec spec;
+  Str255 name;
+  FSMakeFSSpec(vRefNum, dirID, Pascal("x", name), &spec);
+  return zv::PathOfFSSpec(spec);
+}
+
+TEST(FindFolder, PreferencesFolderIsXdgConfigHomeAndIsCreatedWhenMissing) {
+  TempFolder temp;
+  const std::string config = temp / "deep/config";
+  ScopedEnv xdg("XDG_CONFIG_HOME", config.c_str());
+  EXPECT_EQ(FileInPreferences(), config + "/x");
+  EXPECT_TRUE(std::filesystem::is_directory(config));
+
+  // The same folder always gets the same id.
+  short v1, v2;
+  long d1, d2;
+  ASSERT_EQ(FindFolder(kOnSystemDisk, kPreferencesFolderType, kCreateFolder, &v1, &d1), noErr);
+  ASSERT_EQ(FindFolder(kOnSystemDisk, kPreferencesFolderType, kDontCreateFolder, &v2, &d2), noErr);
+  EXPECT_EQ(d1, d2);
+  EXPECT_EQ(v1, v2);
+}
+
+TEST(FindFolder, WithoutXdgConfigHomeItIsDotConfigInHome) {
+  TempFolder temp;
+  ScopedEnv home("HOME", temp.path().c_str());
+  for (const char *unusable : {static_cast<const char *>(nullptr), "", "relative/config"}) {
+    SCOPED_TRACE(unusable ? unusable : "(unset)");
+    ScopedEnv xdg("XDG_CONFIG_HOME", unusable);
+    EXPECT_EQ(FileInPreferences(), temp / ".config/x");
+    EXPECT_TRUE(std::filesystem::is_directory(temp / ".config"));
+  }
+}
+
+TEST(FindFolder, RefusesOtherFoldersAndAPreferencesPathThatIsAFile) {
+  short vRefNum;
+  long dirID;
+  EXPECT_EQ(FindFolder(kOnSystemDisk, ZV_FOURCC('d', 'e', 's', 'k'), kCreateFolder, &vRefNum, &dirID), fnfErr);
+
+  TempFolder temp;
+  std::ofstream(temp / "file") << "not a folder";
+  ScopedEnv xdg("XDG_CONFIG_HOME", (temp / "file").c_str());
+  EXPECT_NE(FindFolder(kOnSystemDisk, kPreferencesFolderType, kCreateFolder, &vRefNum, &dirID), noErr);
+}
+
+TEST(FSMakeFSSpec, FillsTheSpecAndReportsMissingFilesAndBadNames) {
+  TempFolder temp;
+  std::ofstream(temp / "present") << "x";
+  FSSpec spec;
+  Str255 name;
+  ASSERT_EQ(zv::FSSpecOfPath(temp / "present", &spec), noErr);
+  const long dirID = spec.parID;
+  EXPECT_EQ(zv::PathOfFSSpec(spec), temp / "present");
+
+  std::memset(&spec, 0, sizeof spec);
+  EXPECT_EQ(FSMakeFSSpec(0, dirID, Pascal("tolvi-Prefs", name), &spec), fnfErr);
+  EXPECT_EQ(spec.parID, dirID);
+  EXPECT_EQ(std::string(reinterpret_cast<char *>(spec.name + 1), spec.name[0]), "tolvi-Prefs");
+  EXPECT_EQ(zv::PathOfFSSpec(spec), temp / "tolvi-Prefs");
+
+  const std::string longest(63, 'n');
+  EXPECT_EQ(FSMakeFSSpec(0, dirID, Pascal(longest.c_str(), name), &spec), fnfErr);
+  for (const std::string &bad : {std::string(), std::string(64, 'n'), std::string("a/b"), std::string("."),
+                                std::string(".."), std::string("a\0b", 3)}) {
+    SCOPED_TRACE(bad);
+    name[0] = static_cast<unsigned char>(bad.size());
+    std::memcpy(name + 1, bad.data(), bad.size());
+    EXPECT_EQ(FSMakeFSSpec(0, dirID, name, &spec), bdNamErr);
+  }
+  EXPECT_EQ(FSMakeFSSpec(0, 987654, Pascal("present", name), &spec), dirNFErr);
+  EXPECT_EQ(zv::FSSpecOfPath(temp / "missing", &spec), fnfErr);
+  EXPECT_EQ(zv::FSSpecOfPath("/", &spec), bdNamErr);
+}
+
+}  // namespace

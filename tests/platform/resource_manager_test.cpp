@@ -1,0 +1,375 @@
+// Resource Manager: files on disk, the chain of open files, handles, and
+// saves that fail part-way.
+
+#include "MacMemory.h"
+#include "Resources.h"
+#include "files/file_io.h"
+#include "memory/memory_internal.h"
+#include "resources/resource_file_format.h"
+#include "temp_folder.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+constexpr ResType kPref = ZV_FOURCC('P', 'r', 'e', 'f');
+constexpr ResType kStr = ZV_FOURCC('S', 'T', 'R', '#');
+constexpr ResType kBig = ZV_FOURCC('B', 'I', 'G', 'D');
+const unsigned char kConfigSettings[] = "\x0F" "Config Settings";
+
+Handle HandleWith(const std::string &bytes) {
+  Handle h = NewHandle(static_cast<Size>(bytes.size()));
+  std::memcpy(*h, bytes.data(), bytes.size());
+  return h;
+}
+
+std::string TextOf(Handle h) { return {*h, static_cast<std::size_t>(GetHandleSize(h))}; }
+
+Bytes ReadBytes(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteBytes(const std::string &path, const Bytes &bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char *>(bytes.data()),
+                                                                 static_cast<std::streamsize>(bytes.size()));
+}
+
+std::optional<zv::rsrc::ResourceFile> OnDisk(const std::string &path) {
+  return zv::rsrc::ParseResourceFile(ReadBytes(path));
+}
+
+std::string PascalText(const Str255 s) { return {reinterpret_cast<const char *>(s + 1), s[0]}; }
+
+class ResourceFileTest : public ::testing::Test {
+ protected:
+  ~ResourceFileTest() override {
+    zv::SetWriteFaultHook({});
+    while (CurResFile() != 0) CloseResFile(CurResFile());
+  }
+
+  FSSpec Spec(const std::string &name) {
+    FSSpec spec;
+    zv::FSSpecOfPath(temp / name, &spec);
+    return spec;
+  }
+
+  // A new resource file holding the given resources; returns its path.
+  std::string MakeFile(const std::string &name, const std::vector<zv::rsrc::Resource> &resources) {
+    Bytes bytes;
+    EXPECT_TRUE(zv::rsrc::SerialiseResourceFile({0, resources}, bytes));
+    WriteBytes(temp / name, bytes);
+    return temp / name;
+  }
+
+  TempFolder temp;
+};
+
+TEST_F(ResourceFileTest, ResourcesAddedAndUpdatedAreThereAfterReopening) {
+  const FSSpec spec = Spec("tolvi-Prefs");
+  FSpCreateResFile(&spec, ZV_FOURCC('q', 'm', 'v', 'r'), kPref, -1);
+  EXPECT_EQ(ResError(), noErr);
+  FSpCreateResFile(&spec, ZV_FOURCC('q', 'm', 'v', 'r'), kPref, -1);
+  EXPECT_EQ(ResError(), dupFNErr);
+  ASSERT_EQ(OnDisk(temp / "tolvi-Prefs"), zv::rsrc::ResourceFile{});
+
+  const short refNum = FSpOpenResFile(&spec, fsCurPerm);
+  ASSERT_GT(refNum, 0);
+  EXPECT_EQ(CurResFile(), refNum);
+  EXPECT_EQ(Get1Resource(kPref, 1), nullptr);
+  EXPECT_EQ(ResError(), resNotFound);
+
+  const std::string record(396, '\x42');
+  Handle h = HandleWith(record);
+  AddResource(h, kPref, 1, kConfigSettings);
+  EXPECT_EQ(ResError(), noErr);
+  EXPECT_EQ(Get1Resource(kPref, 1), h);  // added resources are found before they are written
+  AddResource(HandleWith("other"), kStr, 128, nullptr);
+  UpdateResFile(refNum);
+  EXPECT_EQ(ResError(), noErr);
+  ReleaseResource(h);
+  EXPECT_EQ(ResError(), noErr);
+  CloseResFile(refNum);
+  EXPECT_EQ(ResError(), noErr);
+  EXPECT_EQ(CurResFile(), 0);
+
+  const auto saved = OnDisk(temp / "tolvi-Prefs");
+  ASSERT_TRUE(saved);
+  ASSERT_EQ(saved->resources.size(), 2u);
+  EXPECT_EQ(saved->resources[0].name, "Config Settings");
+  EXPECT_EQ(saved->resources[1].name, std::nullopt);
+
+  const short again = FSpOpenResFile(&spec, fsCurPerm);
+  ASSERT_GT(again, 0);
+  Handle read = Get1Resource(kPref, 1);
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(TextOf(read), record);
+  EXPECT_EQ(TextOf(Get1Resource(kStr, 128)), "other");
+  CloseResFile(again);
+}
+
+TEST_F(ResourceFileTest, SavingTheSameResourceTwiceLeavesOneWithTheLatestContents) {
+  const FSSpec spec = Spec("tolvi-Prefs");
+  FSpCreateResFile(&spec, 0, 0, -1);
+  for (const std::string &record : {std::string(396, '1'), std::string(396, '2')}) {
+    const short refNum = FSpOpenResFile(&spec, fsCurPerm);
+    ASSERT_GT(refNum, 0);
+    UseResFile(refNum);
+    ASSERT_EQ(ResError(), noErr);
+    if (Handle old = Get1Resource(kPref, 1)) {
+      RemoveResource(old);
+      ASSERT_EQ(ResError(), noErr);
+      DisposeHandle(old);  // removing handed it back to us
+    }
+    Handle h = NewHandleClear(396);
+    std::memcpy(*h, record.data(), record.size());
+    AddResource(h, kPref, 1, kConfigSettings);
+    UpdateResFile(refNum);
+    ASSERT_EQ(ResError(), noErr);
+    ReleaseResource(h);
+    CloseResFile(refNum);
+  }
+  const auto saved = OnDisk(temp / "tolvi-Prefs");
+  ASSERT_TRUE(saved);
+  ASSERT_EQ(saved->resources.size(), 1u);
+  EXPECT_EQ(saved->resources[0].type, kPref);
+  EXPECT_EQ(saved->resources[0].id, 1);
+  EXPECT_EQ(saved->resources[0].name, "Config Settings");
+  EXPECT_EQ(saved->resources[0].data, Bytes(396, '2'));
+}
+
+TEST_F(ResourceFileTest, HandlesAreReleasedDetachedOrDisposedOfAtClose) {
+  const std::string path = MakeFile("f", {{kPref, 1, std::nullopt, 0, {'a', 'b'}}, {kPref, 2, std::nullopt, 0, {'c'}}});
+  const Bytes before = ReadBytes(path);
+  const FSSpec spec = Spec("f");
+  const std::size_t live = zv::memory::LiveBlockCount();
+  const short refNum = FSpOpenResFile(&spec, fsRdPerm);
+
+  Handle first = Get1Resource(kPref, 1);
+  EXPECT_EQ(Get1Resource(kPref, 1), first);  // loaded once
+  ReleaseResource(first);
+  EXPECT_EQ(ResError(), noErr);
+  EXPECT_EQ(TextOf(Get1Resource(kPref, 1)), "ab");
+
+  Handle detached = Get1Resource(kPref, 2);
+  DetachResource(detached);
+  EXPECT_EQ(ResError(), noErr);
+  ReleaseResource(detached);  // no longer a resource
+  EXPECT_EQ(ResError(), resNotFound);
+  Handle reloaded = Get1Resource(kPref, 2);
+  EXPECT_NE(reloaded, detached);
+
+  CloseResFile(refNum);
+  // Closing disposed of the two attached handles; the detached one is ours.
+  EXPECT_EQ(zv::memory::LiveBlockCount(), live + 1);
+  EXPECT_EQ(TextOf(detached), "c");
+  DisposeHandle(detached);
+  EXPECT_EQ(zv::memory::LiveBlockCount(), live);
+  EXPECT_EQ(ReadBytes(path), before);
+}
+
+TEST_F(ResourceFileTest, RefusedCallsLeaveTheFileAlone) {
+  const std::string path = MakeFile("f", {{kPref, 1, std::nullopt, 0, {'a'}}});
+  const Bytes before = ReadBytes(path);
+  const FSSpec spec = Spec("f");
+  FSSpec missing = Spec("missing");
+  EXPECT_EQ(FSpOpenResFile(&missing, fsCurPerm), -1);
+  EXPECT_EQ(ResError(), fnfErr);
+
+  Handle spare = HandleWith("x");
+  AddResource(spare, kPref, 9, nullptr);  // no file open
+  EXPECT_EQ(ResError(), addResFailed);
+
+  const short readOnly = FSpOpenResFile(&spec, fsRdPerm);
+  ASSERT_GT(readOnly, 0);
+  AddResource(spare, kPref, 9, nullptr);
+  EXPECT_EQ(ResError(), addResFailed);
+  RemoveResource(Get1Resource(kPref, 1));
+  EXPECT_EQ(ResError(), rmvResFailed);
+  CloseResFile(readOnly);
+
+  const short refNum = FSpOpenResFile(&spec, fsRdWrPerm);
+  ASSERT_GT(refNum, 0);
+  AddResource(spare, kPref, 1, nullptr);  // the file has a 'Pref' 1 already
+  EXPECT_EQ(ResError(), addResFailed);
+  AddResource(Get1Resource(kPref, 1), kPref, 2, nullptr);  // already a resource
+  EXPECT_EQ(ResError(), addResFailed);
+  AddResource(nullptr, kPref, 3, nullptr);
+  EXPECT_EQ(ResError(), addResFailed);
+  RemoveResource(spare);
+  EXPECT_EQ(ResError(), rmvResFailed);
+  UseResFile(refNum + 100);
+  EXPECT_EQ(ResError(), resFNotFound);
+  EXPECT_EQ(CurResFile(), refNum);
+
+  // An addition not yet written cannot be released: its contents would be lost.
+  AddResource(spare, kPref, 9, nullptr);
+  ReleaseResource(spare);
+  EXPECT_EQ(ResError(), resAttrErr);
+  RemoveResource(spare);
+  EXPECT_EQ(ResError(), noErr);
+  DisposeHandle(spare);
+  CloseResFile(refNum);
+  EXPECT_EQ(ReadBytes(path), before);
+}
+
+TEST_F(ResourceFileTest, TheChainIsSearchedFromTheCurrentFileDown) {
+  const std::string older[] = {"a1", "a2"};
+  const std::string newer[] = {"b1"};
+  MakeFile("older", {{kStr, 128, std::nullopt, 0, *zv::rsrc::MakeStringList(older)}, {kPref, 1, std::nullopt, 0, {'A'}}});
+  MakeFile("newer", {{kStr, 129, std::nullopt, 0, *zv::rsrc::MakeStringList(newer)}, {kPref, 1, std::nullopt, 0, {'B'}}});
+  const FSSpec olderSpec = Spec("older");
+  const FSSpec newerSpec = Spec("newer");
+  const short a = FSpOpenResFile(&olderSpec, fsRdPerm);
+  const short b = FSpOpenResFile(&newerSpec, fsRdPerm);
+  ASSERT_GT(a, 0);
+  ASSERT_GT(b, 0);
+  ASSERT_NE(a, b);
+  EXPECT_EQ(CurResFile(), b);
+
+  Str255 text;
+  GetIndString(text, 128, 2);
+  EXPECT_EQ(PascalText(text), "a2");
+  GetIndString(text, 129, 1);
+  EXPECT_EQ(PascalText(text), "b1");
+  for (short index : {0, 2, -1}) {
+    GetIndString(text, 129, index);
+    EXPECT_EQ(PascalText(text), "");
+  }
+  GetIndString(text, 130, 1);
+  EXPECT_EQ(PascalText(text), "");
+  EXPECT_EQ(ResError(), resNotFound);
+
+  EXPECT_EQ(TextOf(GetResource(kPref, 1)), "B");  // the newer hides the older
+  EXPECT_NE(GetResource(kStr, 128), nullptr);
+  EXPECT_EQ(Get1Resource(kStr, 128), nullptr);  // not in the current file
+
+  UseResFile(a);
+  EXPECT_EQ(TextOf(GetResource(kPref, 1)), "A");
+  GetIndString(text, 129, 1);  // above the current file
+  EXPECT_EQ(PascalText(text), "");
+  UseResFile(b);
+
+  CloseResFile(b);
+  EXPECT_EQ(CurResFile(), a);  // the next one down
+  GetIndString(text, 128, 1);
+  EXPECT_EQ(PascalText(text), "a1");
+  CloseResFile(a);
+  EXPECT_EQ(CurResFile(), 0);
+  CloseResFile(a);
+  EXPECT_EQ(ResError(), resFNotFound);
+}
+
+TEST_F(ResourceFileTest, DamagedFilesOpenEmptyAndTheNextUpdateReplacesThem) {
+  const std::string good = MakeFile("good", {{kPref, 1, "Config Settings", 0, Bytes(396, 7)}});
+  const Bytes goodBytes = ReadBytes(good);
+  std::vector<Bytes> damaged{{}, Bytes(goodBytes.begin(), goodBytes.end() - 1), Bytes(goodBytes.begin(), goodBytes.begin() + 300),
+                             Bytes(5000, 0xA5)};
+  Bytes badOffset = goodBytes;
+  badOffset[4] = 0x7F;  // map far past the end
+  damaged.push_back(badOffset);
+
+  for (std::size_t i = 0; i < damaged.size(); ++i) {
+    SCOPED_TRACE(i);
+    WriteBytes(temp / "prefs", damaged[i]);
+    const FSSpec spec = Spec("prefs");
+    const short refNum = FSpOpenResFile(&spec, fsCurPerm);
+    ASSERT_GT(refNum, 0);
+    EXPECT_EQ(ResError(), noErr);
+    EXPECT_EQ(Get1Resource(kPref, 1), nullptr);
+    CloseResFile(refNum);
+    EXPECT_EQ(ReadBytes(temp / "prefs"), damaged[i]);  // nothing changed, nothing written
+
+    const short again = FSpOpenResFile(&spec, fsCurPerm);
+    AddResource(HandleWith("fresh"), kPref, 1, kConfigSettings);
+    CloseResFile(again);
+    EXPECT_EQ(ResError(), noErr);
+    const auto replaced = OnDisk(temp / "prefs");
+    ASSERT_TRUE(replaced);
+    ASSERT_EQ(replaced->resources.size(), 1u);
+    EXPECT_EQ(replaced->resources[0].data, (Bytes{'f', 'r', 'e', 's', 'h'}));
+  }
+}
+
+TEST_F(ResourceFileTest, AFileBeyondTheFormatsLimitsIsNotWritten) {
+  const std::string path = MakeFile("f", {{kPref, 1, std::nullopt, 0, {'o', 'l', 'd'}}});
+  const Bytes before = ReadBytes(path);
+  const FSSpec spec = Spec("f");
+  const short refNum = FSpOpenResFile(&spec, fsCurPerm);
+  Handle big = NewHandleClear(1 << 24);  // pushes the next resource past 3-byte offsets
+  Handle next = HandleWith("x");
+  AddResource(big, kBig, 1, nullptr);
+  AddResource(next, kBig, 2, nullptr);
+  UpdateResFile(refNum);
+  EXPECT_EQ(ResError(), addResFailed);
+  EXPECT_EQ(ReadBytes(path), before);
+
+  RemoveResource(big);
+  DisposeHandle(big);
+  UpdateResFile(refNum);
+  EXPECT_EQ(ResError(), noErr);
+  CloseResFile(refNum);
+  EXPECT_EQ(OnDisk(path)->resources.size(), 2u);
+}
+
+// The steps of one save, as the write hook sees them.
+std::vector<zv::WriteStep> StepsOfOneSave(short refNum) {
+  std::vector<zv::WriteStep> steps;
+  zv::SetWriteFaultHook([&](zv::WriteStep step) {
+    steps.push_back(step);
+    return 0;
+  });
+  UpdateResFile(refNum);
+  zv::SetWriteFaultHook({});
+  return steps;
+}
+
+TEST_F(ResourceFileTest, ASaveInterruptedAtAnyStepLeavesTheOldFileOrTheNewWhole) {
+  // Big enough to be written in several pieces.
+  const std::string path = MakeFile("tolvi-Prefs", {{kPref, 1, "Config Settings", 0, {'o', 'l', 'd'}},
+                                                    {kBig, 1, std::nullopt, 0, Bytes(3 * zv::kWriteChunkBytes + 100, 9)}});
+  const Bytes oldBytes = ReadBytes(path);
+  const FSSpec spec = Spec("tolvi-Prefs");
+
+  auto replacePref = [&] {
+    const short refNum = FSpOpenResFile(&spec, fsCurPerm);
+    Handle old = Get1Resource(kPref, 1);
+    RemoveResource(old);
+    DisposeHandle(old);
+    AddResource(HandleWith("new"), kPref, 1, kConfigSettings);
+    return refNum;
+  };
+  short refNum = replacePref();
+  const std::vector<zv::WriteStep> steps = StepsOfOneSave(refNum);
+  CloseResFile(refNum);
+  ASSERT_EQ(steps.size(), 8u);  // open, four writes, flush, rename, flush the folder
+  EXPECT_EQ(std::count(steps.begin(), steps.end(), zv::WriteStep::Write), 4);
+  const Bytes newBytes = ReadBytes(path);
+  ASSERT_NE(newBytes, oldBytes);
+
+  for (std::size_t failing = 0; failing < steps.size(); ++failing) {
+    SCOPED_TRACE(failing);
+    WriteBytes(path, oldBytes);
+    refNum = replacePref();
+    std::size_t step = 0;
+    zv::SetWriteFaultHook([&](zv::WriteStep) { return step++ == failing ? ENOSPC : 0; });
+    UpdateResFile(refNum);
+    zv::SetWriteFaultHook({});
+    EXPECT_EQ(ResError(), dskFulErr);
+    // Once renamed the new file is in place; before, the old one is untouched.
+    EXPECT_EQ(ReadBytes(path), steps[failing] == zv::WriteStep::SyncFolder ? newBytes : oldBytes);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), {}), 1) << "temporary file left";
+
+    // The changes are still pending: the next try writes them.
+    CloseResFile(refNum);
+    EXPECT_EQ(ResError(), noErr);
+    EXPECT_EQ(ReadBytes(path), newBytes);
+  }
+}
+
+}  // namespace
