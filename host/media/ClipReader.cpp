@@ -56,6 +56,7 @@ void ClipReader::OpenInput() {
   const int opened = avformat_open_input(&fmt, path_.c_str(), nullptr, nullptr);
   if (opened == AVERROR(ENOENT)) throw MediaError("no such file");
   if (opened == AVERROR_INVALIDDATA) throw MediaError("not a video or picture (no known format)");
+  if (opened == AVERROR_EOF) throw MediaError("no frames: the file ends before any picture");
   Check(opened, "cannot open");
   input_.reset(fmt);
   Check(avformat_find_stream_info(fmt, nullptr), "cannot read stream information");
