@@ -38,6 +38,7 @@ class HostSession {
 
   // The first reading failure of a delivery, for the error line.
   const std::string &ReadError() const { return readError_; }
+  void ClearReadError() { readError_.clear(); }
   int MixCount() const { return mixes_; }
   std::size_t OutstandingFrames() const { return deliveries_.size(); }
 

@@ -83,6 +83,7 @@ PluginDescription PluginDriver::Describe(SInt32 selectedFrames) {
 }
 
 void PluginDriver::RenderPass(const PassSpec &spec, const FrameSink &sink) {
+  session_.ClearReadError();
   Describe(static_cast<SInt32>(spec.frames));
   OutputFrame out(spec.width, spec.height);
   _PluginParams p = NewParams();
@@ -132,6 +133,7 @@ void PluginDriver::RenderPass(const PassSpec &spec, const FrameSink &sink) {
 }
 
 void PluginDriver::Placeholder(std::int64_t clipFrames, std::int64_t at, const media::ArgbView &target) {
+  session_.ClearReadError();
   Describe(static_cast<SInt32>(clipFrames));
   OutputFrame out(target.width, target.height);
   out.Clear();
