@@ -81,7 +81,8 @@ TEST(ConfigRecord, EachOrderReadsOnlyItsOwnForm) {
     EncodeConfigRecord(Sample(), order, b);
     PLUGINDATAREC got{};
     ASSERT_TRUE(DecodeConfigRecord(b, order, got));
-    EXPECT_EQ(std::memcmp(&got.STARTREL, &Sample().STARTREL, sizeof(RELRECT)), 0);
+    const PLUGINDATAREC want = Sample();
+    EXPECT_EQ(std::memcmp(&got.STARTREL, &want.STARTREL, sizeof(RELRECT)), 0);
     EXPECT_EQ(got.METHOD, 0x0304);
     EXPECT_TRUE(got.KEEPPROPS);
 
