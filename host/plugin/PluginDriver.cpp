@@ -101,8 +101,8 @@ void PluginDriver::RenderPass(const PassSpec &spec, const FrameSink &sink) {
   bool stopped = false;
   if (begun == kPluginOK) {
     const media::ArgbView view = ViewOf(out.image);
+    out.Clear();  // the plug-in fills frameRect, the whole frame, every time
     for (std::int64_t r = 0; r < spec.frames; ++r) {
-      out.Clear();
       session_.BeginFrame(r);
       p.selector = kPlugDoFrame;
       p.renderFrame = static_cast<SInt32>(r);
