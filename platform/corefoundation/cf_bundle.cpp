@@ -148,9 +148,9 @@ CFBundleRefNum CFBundleOpenBundleResourceMap(CFBundleRef bundle) {
   if (bundle == nullptr) return -1;
   const std::string &name = bundle->Text("CFBundleExecutable");
   if (name.empty() || name.find('/') != std::string::npos) return -1;
-  FSSpec spec;
-  if (zv::FSSpecOfPath(Contents(bundle) / "Resources" / (name + ".rsrc"), &spec) != noErr) return -1;
-  return FSpOpenResFile(&spec, fsRdPerm);
+  FSSpec fileSpec;
+  if (zv::FSSpecOfPath(Contents(bundle) / "Resources" / (name + ".rsrc"), &fileSpec) != noErr) return -1;
+  return FSpOpenResFile(&fileSpec, fsRdPerm);
 }
 
 void CFBundleCloseBundleResourceMap(CFBundleRef, CFBundleRefNum refNum) { CloseResFile(refNum); }

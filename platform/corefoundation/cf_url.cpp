@@ -38,9 +38,8 @@ Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean, UInt8 *buffer, C
 }
 
 Boolean CFURLGetFSRef(CFURLRef url, FSRef *fsRef) {
-  if (url == nullptr || fsRef == nullptr || url->path.size() >= sizeof fsRef->hidden) return false;
-  std::memset(fsRef->hidden, 0, sizeof fsRef->hidden);
-  std::memcpy(fsRef->hidden, url->path.data(), url->path.size());
+  if (url == nullptr || fsRef == nullptr) return false;
+  zv::FSRefOfPath(url->path, fsRef);
   return true;
 }
 

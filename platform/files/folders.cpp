@@ -45,9 +45,10 @@ class FolderTable {
   std::vector<std::string> paths_{"/"};
 };
 
+// Lives as long as the process, like the ids it hands out.
 FolderTable &Folders() {
-  static FolderTable table;
-  return table;
+  static auto *table = new FolderTable;
+  return *table;
 }
 
 std::string_view NameOf(ConstStr255Param pascal) {
@@ -91,25 +92,29 @@ OSErr FindFolder(short vRefNum, OSType folderType, Boolean createFolder, short *
   if (folderType != kPreferencesFolderType) return fnfErr;
   const std::string path = PreferencesPath();
   if (path.empty()) return fnfErr;
-  std::error_code error;
-  fs::create_directories(path, error);
-  if (!fs::is_directory(path)) return error ? zv::OSErrFromErrno(error.value()) : OSErr{dirNFErr};
+  std::error_code created;
+  std::error_code ignored;
+  fs::create_directories(path, created);
+  if (!fs::is_directory(path, ignored)) {
+    if (fs::exists(path, ignored)) return dirNFErr;  // something else has the name
+    return created ? zv::OSErrFromErrno(created.value()) : OSErr{ioErr};
+  }
   *foundVRefNum = kTheVolume;
   *foundDirID = Folders().IdOf(path);
   return noErr;
 }
 
-OSErr FSMakeFSSpec(short vRefNum, long dirID, ConstStr255Param fileName, FSSpec *spec) {
+OSErr FSMakeFSSpec(short vRefNum, long dirID, ConstStr255Param fileName, FSSpec *fileSpec) {
   (void)vRefNum;
-  if (fileName == nullptr || spec == nullptr) return paramErr;
+  if (fileName == nullptr || fileSpec == nullptr) return paramErr;
   const std::string_view name = NameOf(fileName);
   if (!IsGoodFileName(name)) return bdNamErr;
   const std::string folder = Folders().PathOf(dirID);
   if (folder.empty()) return dirNFErr;
-  spec->vRefNum = kTheVolume;
-  spec->parID = dirID;
-  spec->name[0] = static_cast<unsigned char>(name.size());
-  std::memcpy(spec->name + 1, name.data(), name.size());
+  fileSpec->vRefNum = kTheVolume;
+  fileSpec->parID = dirID;
+  fileSpec->name[0] = static_cast<unsigned char>(name.size());
+  std::memcpy(fileSpec->name + 1, name.data(), name.size());
   struct stat info {};
   if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return dirNFErr;
   const std::string path = (folder == "/" ? "" : folder) + "/" + std::string(name);
@@ -120,15 +125,15 @@ OSErr FSMakeFSSpec(short vRefNum, long dirID, ConstStr255Param fileName, FSSpec 
 
 namespace zv {
 
-std::string PathOfFSSpec(const FSSpec &spec) {
-  const std::string folder = Folders().PathOf(spec.parID);
-  const std::string_view name = NameOf(spec.name);
+std::string PathOfFSSpec(const FSSpec &fileSpec) {
+  const std::string folder = Folders().PathOf(fileSpec.parID);
+  const std::string_view name = NameOf(fileSpec.name);
   if (folder.empty() || !IsGoodFileName(name)) return {};
   return (folder == "/" ? "" : folder) + "/" + std::string(name);
 }
 
-OSErr FSSpecOfPath(const std::string &path, FSSpec *spec) {
-  if (spec == nullptr || path.empty()) return paramErr;
+OSErr FSSpecOfPath(const std::string &path, FSSpec *fileSpec) {
+  if (fileSpec == nullptr || path.empty()) return paramErr;
   const std::string full = NormalPath(path);
   const auto slash = full.rfind('/');
   const std::string name = full.substr(slash + 1);
@@ -137,7 +142,36 @@ OSErr FSSpecOfPath(const std::string &path, FSSpec *spec) {
   Str255 pascal;
   pascal[0] = static_cast<unsigned char>(name.size());
   std::memcpy(pascal + 1, name.data(), name.size());
-  return FSMakeFSSpec(kTheVolume, Folders().IdOf(folder), pascal, spec);
+  return FSMakeFSSpec(kTheVolume, Folders().IdOf(folder), pascal, fileSpec);
+}
+
+// File references name entries of a table, so paths of any length fit in
+// the reference's fixed size.
+namespace {
+constexpr UInt32 kFSRefMagic = 0x7A765246;  // marks a reference made here
+std::vector<std::string> &FSRefPaths() {
+  static std::vector<std::string> paths;
+  return paths;
+}
+}  // namespace
+
+void FSRefOfPath(const std::string &path, FSRef *ref) {
+  auto &paths = FSRefPaths();
+  auto it = std::find(paths.begin(), paths.end(), path);
+  const UInt32 index = static_cast<UInt32>(it - paths.begin());
+  if (it == paths.end()) paths.push_back(path);
+  std::memset(ref->hidden, 0, sizeof ref->hidden);
+  std::memcpy(ref->hidden, &kFSRefMagic, 4);
+  std::memcpy(ref->hidden + 4, &index, 4);
+}
+
+std::string PathOfFSRef(const FSRef &ref) {
+  UInt32 magic, index;
+  std::memcpy(&magic, ref.hidden, 4);
+  std::memcpy(&index, ref.hidden + 4, 4);
+  const auto &paths = FSRefPaths();
+  if (magic != kFSRefMagic || index >= paths.size()) return {};
+  return paths[index];
 }
 
 }  // namespace zv

@@ -16,7 +16,7 @@ typedef struct FSSpec {
 typedef FSSpec *FSSpecPtr;
 
 typedef struct FSRef {
-  UInt8 hidden[80]; /* an absolute path, zero-terminated; longer paths are refused */
+  UInt8 hidden[80]; /* names an entry of the process's table of file paths */
 } FSRef;
 
 enum { kOnSystemDisk = -32768 };
@@ -40,6 +40,9 @@ namespace zv {
 std::string PathOfFSSpec(const FSSpec &spec);
 /* An FSSpec for a path (registers its folder). */
 OSErr FSSpecOfPath(const std::string &path, FSSpec *spec);
+/* An FSRef for a path of any length, and back; empty for a ref not made here. */
+void FSRefOfPath(const std::string &path, FSRef *ref);
+std::string PathOfFSRef(const FSRef &ref);
 }
 #endif
 

@@ -18,7 +18,8 @@ void DisposeHandle(Handle h);
 Size GetHandleSize(Handle h);
 void SetHandleSize(Handle h, Size newSize);
 
-/* Result of the last call above: noErr, memFullErr or nilHandleErr. */
+/* Result of the last call above: noErr, memFullErr (also for negative sizes),
+   nilHandleErr, or memWZErr for disposing of something that is not a block. */
 OSErr MemError(void);
 
 void BlockMoveData(const void *src, void *dst, Size byteCount);

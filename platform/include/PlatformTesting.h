@@ -11,6 +11,12 @@ ZV_EXTERN_C_BEGIN
    parameters do not count. n < 0 disarms the hook. */
 void ZVFailNewGWorldAfter(int n);
 
+/* Makes the next all-or-nothing file replacement fail at its step-th step,
+   counted from 0 over its open, each write, the flush, the rename and the
+   folder flush; the old file stays whole. Returns the number of steps the
+   last replacement took, so a test can try every one. step < 0 disarms. */
+int ZVFailFileReplaceAtStep(int step);
+
 ZV_EXTERN_C_END
 
 #endif

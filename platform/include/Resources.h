@@ -1,5 +1,15 @@
 /* Resource Manager over resource files kept in ordinary files, in the classic
-   resource-fork layout. Open files form a chain: the newest is searched first. */
+   resource-fork layout. Open files form a chain: the newest is searched first.
+   A file is read whole when opened and written whole when updated or closed
+   with changes: a new file beside the old, flushed and renamed over it, so a
+   failure at any point leaves the old file or the new one, never a mix; a
+   failed write is reported by ResError and the changes stay pending (except
+   at CloseResFile, which closes the file all the same).
+   A file whose bytes are not a sound resource file (damaged, cut short, empty)
+   opens with no resources and noErr, so that the next update replaces it.
+   AddResource refuses (addResFailed) a type and id the current file already
+   holds, and a file opened read-only; a file past the layout's limits is not
+   written (addResFailed). Creator, file type and script are not kept. */
 #ifndef ZV_RESOURCES_H
 #define ZV_RESOURCES_H
 

@@ -79,6 +79,32 @@ MasterCell *CellOf(Handle h) {
   return (cell != nullptr && cell->tag == kMasterTag) ? cell : nullptr;
 }
 
+Ptr NewPtrWith(Size byteCount, bool clear) {
+  Ptr p = AllocateBlock(byteCount, clear, kPtrTag);
+  if (p == nullptr) {
+    Report(memFullErr);
+    return nullptr;
+  }
+  ++gLiveBlocks;
+  Report(noErr);
+  return p;
+}
+
+Handle NewHandleWith(Size byteCount, bool clear) {
+  auto *cell = static_cast<MasterCell *>(InjectedFailure() ? nullptr : std::malloc(sizeof(MasterCell)));
+  Ptr data = cell != nullptr ? AllocateBlock(byteCount, clear, kHandleTag) : nullptr;
+  if (data == nullptr) {
+    std::free(cell);
+    Report(memFullErr);
+    return nullptr;
+  }
+  cell->data = data;
+  cell->tag = kMasterTag;
+  ++gLiveBlocks;
+  Report(noErr);
+  return &cell->data;
+}
+
 }  // namespace
 
 namespace zv::memory {
@@ -92,17 +118,6 @@ std::size_t LiveBlockCount() { return gLiveBlocks.load(); }
 extern "C" {
 
 OSErr MemError(void) { return tLastError; }
-
-static Ptr NewPtrWith(Size byteCount, bool clear) {
-  Ptr p = AllocateBlock(byteCount, clear, kPtrTag);
-  if (p == nullptr) {
-    Report(memFullErr);
-    return nullptr;
-  }
-  ++gLiveBlocks;
-  Report(noErr);
-  return p;
-}
 
 Ptr NewPtr(Size byteCount) { return NewPtrWith(byteCount, false); }
 Ptr NewPtrClear(Size byteCount) { return NewPtrWith(byteCount, true); }
@@ -128,21 +143,6 @@ Size GetPtrSize(Ptr p) {
   }
   Report(noErr);
   return HeaderOf(p)->size;
-}
-
-static Handle NewHandleWith(Size byteCount, bool clear) {
-  auto *cell = static_cast<MasterCell *>(InjectedFailure() ? nullptr : std::malloc(sizeof(MasterCell)));
-  Ptr data = cell != nullptr ? AllocateBlock(byteCount, clear, kHandleTag) : nullptr;
-  if (data == nullptr) {
-    std::free(cell);
-    Report(memFullErr);
-    return nullptr;
-  }
-  cell->data = data;
-  cell->tag = kMasterTag;
-  ++gLiveBlocks;
-  Report(noErr);
-  return &cell->data;
 }
 
 Handle NewHandle(Size byteCount) { return NewHandleWith(byteCount, false); }

@@ -48,31 +48,36 @@ std::span<const std::uint8_t> BytesOf(Handle h) {
 class ResourceManager {
  public:
   OSErr Result(OSErr err) { return lastError_ = err; }
+  short Failed(OSErr err) {
+    Result(err);
+    return -1;
+  }
   OSErr LastError() const { return lastError_; }
   short Current() const { return current_; }
 
-  void CreateFile(const FSSpec &spec) {
-    const std::string path = zv::PathOfFSSpec(spec);
-    if (path.empty()) return void(Result(dirNFErr));
+  OSErr CreateFile(const FSSpec &fileSpec) {
+    const std::string path = zv::PathOfFSSpec(fileSpec);
+    if (path.empty()) return Result(dirNFErr);
     std::vector<std::uint8_t> empty;
     zv::rsrc::SerialiseResourceFile({}, empty);
-    Result(zv::ReplaceFile(path, empty, /*mustBeNew=*/true));
+    return Result(zv::ReplaceFile(path, empty, /*mustBeNew=*/true));
   }
 
-  short Open(const FSSpec &spec, SInt8 permission) {
-    const std::string path = zv::PathOfFSSpec(spec);
-    if (path.empty()) return Result(dirNFErr), -1;
+  short Open(const FSSpec &fileSpec, SInt8 permission) {
+    const std::string path = zv::PathOfFSSpec(fileSpec);
+    if (path.empty()) return Failed(dirNFErr);
     if (OpenFile *open = FindByPath(path)) {
       current_ = open->refNum;
-      return Result(noErr), open->refNum;
+      Result(noErr);
+      return open->refNum;
     }
     const std::string folder = path.substr(0, path.rfind('/') + 1);
     const bool canWrite = ::access(path.c_str(), W_OK) == 0 && ::access(folder.c_str(), W_OK) == 0;
     const bool wantsWrite = permission == fsWrPerm || permission == fsRdWrPerm;
-    if (wantsWrite && !canWrite) return Result(permErr), -1;
+    if (wantsWrite && !canWrite) return Failed(permErr);
 
     std::vector<std::uint8_t> bytes;
-    if (OSErr err = zv::ReadWholeFile(path, kLargestFileBytes, bytes)) return Result(err), -1;
+    if (OSErr err = zv::ReadWholeFile(path, kLargestFileBytes, bytes)) return Failed(err);
     auto file = std::make_unique<OpenFile>();
     file->refNum = UnusedRefNum();
     file->path = path;
@@ -83,24 +88,25 @@ class ResourceManager {
     }
     current_ = file->refNum;
     chain_.push_back(std::move(file));
-    return Result(noErr), current_;
-  }
-
-  void Use(short refNum) {
-    if (Find(refNum) == chain_.end()) return void(Result(resFNotFound));
-    current_ = refNum;
     Result(noErr);
+    return current_;
   }
 
-  void Update(short refNum) {
-    auto file = Find(refNum);
-    if (file == chain_.end()) return void(Result(resFNotFound));
-    Result(Write(**file));
+  OSErr Use(short refNum) {
+    if (Find(refNum) == chain_.end()) return Result(resFNotFound);
+    current_ = refNum;
+    return Result(noErr);
   }
 
-  void Close(short refNum) {
+  OSErr Update(short refNum) {
     auto file = Find(refNum);
-    if (file == chain_.end()) return void(Result(resFNotFound));
+    if (file == chain_.end()) return Result(resFNotFound);
+    return Result(Write(**file));
+  }
+
+  OSErr Close(short refNum) {
+    auto file = Find(refNum);
+    if (file == chain_.end()) return Result(resFNotFound);
     const OSErr err = Write(**file);
     for (Entry &entry : (*file)->entries) DisposeHandle(entry.handle);
     const auto below = file - chain_.begin();
@@ -113,60 +119,66 @@ class ResourceManager {
         current_ = chain_[below > 0 ? below - 1 : chain_.size() - 1]->refNum;
       }
     }
-    Result(err);
+    return Result(err);
   }
 
   Handle Get(ResType type, short id, bool currentFileOnly) {
     Entry *entry = Lookup(type, id, currentFileOnly);
-    if (entry == nullptr) return Result(resNotFound), nullptr;
+    if (entry == nullptr) {
+      Result(resNotFound);
+      return nullptr;
+    }
     if (entry->handle == nullptr) {
       const auto &data = entry->stored.data;
       entry->handle = NewHandle(static_cast<Size>(data.size()));
-      if (entry->handle == nullptr) return Result(memFullErr), nullptr;
+      if (entry->handle == nullptr) {
+        Result(memFullErr);
+        return nullptr;
+      }
       std::memcpy(*entry->handle, data.data(), data.size());
     }
     Result(noErr);
     return entry->handle;
   }
 
-  // Release: the handle is disposed of; Detach: it becomes the caller's.
-  void Let(Handle h, bool dispose) {
+  // Release disposes of the handle; Detach hands it to the caller.
+  OSErr LetGo(Handle h, bool dispose) {
     auto [file, entry] = Owner(h);
-    if (entry == nullptr) return void(Result(resNotFound));
-    if (entry->added) return void(Result(resAttrErr));  // its contents are not on disk yet
+    if (entry == nullptr) return Result(resNotFound);
+    if (entry->added) return Result(resAttrErr);  // its contents are not on disk yet
     if (dispose) DisposeHandle(h);
     entry->handle = nullptr;
-    Result(noErr);
+    return Result(noErr);
   }
 
-  void Add(Handle h, ResType type, short id, ConstStr255Param name) {
+  OSErr Add(Handle h, ResType type, short id, ConstStr255Param name) {
     OpenFile *file = CurrentFile();
     if (file == nullptr || !file->writable || h == nullptr || Owner(h).entry != nullptr) {
-      return void(Result(addResFailed));
+      return Result(addResFailed);
     }
     GetHandleSize(h);
-    if (MemError() != noErr) return void(Result(addResFailed));
-    if (Lookup(type, id, true) != nullptr) return void(Result(addResFailed));
+    if (MemError() != noErr) return Result(addResFailed);
+    if (Lookup(type, id, true) != nullptr) return Result(addResFailed);
     Entry entry{{type, id, std::nullopt, 0, {}}, h, true};
     if (name != nullptr && name[0] > 0) entry.stored.name.emplace(reinterpret_cast<const char *>(name + 1), name[0]);
     file->entries.push_back(std::move(entry));
     file->dirty = true;
-    Result(noErr);
+    return Result(noErr);
   }
 
-  void Remove(Handle h) {
+  OSErr Remove(Handle h) {
     auto [file, entry] = Owner(h);
-    if (entry == nullptr || file->refNum != current_ || !file->writable) return void(Result(rmvResFailed));
+    if (entry == nullptr || file->refNum != current_ || !file->writable) return Result(rmvResFailed);
     file->entries.erase(file->entries.begin() + (entry - file->entries.data()));
     file->dirty = true;
-    Result(noErr);
+    return Result(noErr);
   }
 
   // Item index of the string list through the chain; empty when missing.
   std::string IndexedString(short listID, short index) {
     Entry *entry = Lookup(zv::rsrc::kStringListType, listID, false);
-    if (entry == nullptr) return Result(resNotFound), std::string();
-    Result(noErr);
+    Result(entry != nullptr ? noErr : resNotFound);
+    if (entry == nullptr) return {};
     const auto data = entry->handle != nullptr ? BytesOf(entry->handle) : std::span<const std::uint8_t>(entry->stored.data);
     return zv::rsrc::StringListItem(data, index).value_or(std::string());
   }
@@ -255,15 +267,18 @@ ResourceManager &Manager() {
 
 extern "C" {
 
-void FSpCreateResFile(const FSSpec *spec, OSType, OSType, ScriptCode) {
+void FSpCreateResFile(const FSSpec *fileSpec, OSType, OSType, ScriptCode) {
   // No Finder information on this platform: creator, type and script are dropped.
-  if (spec == nullptr) return void(Manager().Result(paramErr));
-  Manager().CreateFile(*spec);
+  if (fileSpec == nullptr) {
+    Manager().Result(paramErr);
+    return;
+  }
+  Manager().CreateFile(*fileSpec);
 }
 
-short FSpOpenResFile(const FSSpec *spec, SInt8 permission) {
-  if (spec == nullptr) return Manager().Result(paramErr), -1;
-  return Manager().Open(*spec, permission);
+short FSpOpenResFile(const FSSpec *fileSpec, SInt8 permission) {
+  if (fileSpec == nullptr) return Manager().Failed(paramErr);
+  return Manager().Open(*fileSpec, permission);
 }
 
 void UseResFile(short refNum) { Manager().Use(refNum); }
@@ -274,8 +289,8 @@ void UpdateResFile(short refNum) { Manager().Update(refNum); }
 
 Handle GetResource(ResType theType, short theID) { return Manager().Get(theType, theID, false); }
 Handle Get1Resource(ResType theType, short theID) { return Manager().Get(theType, theID, true); }
-void ReleaseResource(Handle theResource) { Manager().Let(theResource, true); }
-void DetachResource(Handle theResource) { Manager().Let(theResource, false); }
+void ReleaseResource(Handle theResource) { Manager().LetGo(theResource, true); }
+void DetachResource(Handle theResource) { Manager().LetGo(theResource, false); }
 void AddResource(Handle theData, ResType theType, short theID, ConstStr255Param name) {
   Manager().Add(theData, theType, theID, name);
 }

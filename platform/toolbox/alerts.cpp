@@ -1,8 +1,11 @@
 // Standard alerts. Every alert is written as one line to standard error,
-// "<headline>: <explanation>", and answered at once with its default button.
+// "<headline>: <explanation>", so it is seen when no screen is there. With a
+// window backend running it is then shown as a modal alert window; without
+// one it is answered at once with its default button.
 
 #include "toolbox/standard_alert.h"
 #include "corefoundation/cf_object.h"
+#include "toolbox/toolkit.h"
 
 #include <cstdio>
 #include <memory>
@@ -68,7 +71,14 @@ OSStatus RunStandardAlert(DialogRef inAlert, ModalFilterUPP, DialogItemIndex *ou
   const std::string line = zv::AlertLine(*alert) + "\n";
   std::fputs(line.c_str(), stderr);
   std::fflush(stderr);
-  if (outItemHit != nullptr) *outItemHit = alert->defaultItem;
+  DialogItemIndex hit = alert->defaultItem;
+  if (zv::tk::CurrentBackend()) {
+    std::vector<zv::tk::AlertButton> buttons;
+    for (const auto &button : alert->buttons) buttons.push_back({button.item, button.text});
+    hit = zv::tk::RunAlertWindow(alert->type, alert->headline, alert->explanation, buttons, alert->defaultItem,
+                                 alert->cancelItem);
+  }
+  if (outItemHit != nullptr) *outItemHit = hit;
   return noErr;
 }
 

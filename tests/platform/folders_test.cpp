@@ -1,4 +1,4 @@
-// Folder Manager: the Preferences folder, file specifications and their paths.
+// Folder Manager: the Preferences folder, FSSpecs and their paths.
 
 #include "Folders.h"
 #include "temp_folder.h"
@@ -36,10 +36,10 @@ std::string FileInPreferences() {
   short vRefNum = 0;
   long dirID = 0;
   if (FindFolder(kOnSystemDisk, kPreferencesFolderType, kDontCreateFolder, &vRefNum, &dirID) != noErr) return "";
-  FSSpec spec;
+  FSSpec fileSpec;
   Str255 name;
-  FSMakeFSSpec(vRefNum, dirID, Pascal("x", name), &spec);
-  return zv::PathOfFSSpec(spec);
+  FSMakeFSSpec(vRefNum, dirID, Pascal("x", name), &fileSpec);
+  return zv::PathOfFSSpec(fileSpec);
 }
 
 TEST(FindFolder, PreferencesFolderIsXdgConfigHomeAndIsCreatedWhenMissing) {
@@ -77,36 +77,36 @@ TEST(FindFolder, RefusesOtherFoldersAndAPreferencesPathThatIsAFile) {
   TempFolder temp;
   std::ofstream(temp / "file") << "not a folder";
   ScopedEnv xdg("XDG_CONFIG_HOME", (temp / "file").c_str());
-  EXPECT_NE(FindFolder(kOnSystemDisk, kPreferencesFolderType, kCreateFolder, &vRefNum, &dirID), noErr);
+  EXPECT_EQ(FindFolder(kOnSystemDisk, kPreferencesFolderType, kCreateFolder, &vRefNum, &dirID), dirNFErr);
 }
 
 TEST(FSMakeFSSpec, FillsTheSpecAndReportsMissingFilesAndBadNames) {
   TempFolder temp;
   std::ofstream(temp / "present") << "x";
-  FSSpec spec;
+  FSSpec fileSpec;
   Str255 name;
-  ASSERT_EQ(zv::FSSpecOfPath(temp / "present", &spec), noErr);
-  const long dirID = spec.parID;
-  EXPECT_EQ(zv::PathOfFSSpec(spec), temp / "present");
+  ASSERT_EQ(zv::FSSpecOfPath(temp / "present", &fileSpec), noErr);
+  const long dirID = fileSpec.parID;
+  EXPECT_EQ(zv::PathOfFSSpec(fileSpec), temp / "present");
 
-  std::memset(&spec, 0, sizeof spec);
-  EXPECT_EQ(FSMakeFSSpec(0, dirID, Pascal("tolvi-Prefs", name), &spec), fnfErr);
-  EXPECT_EQ(spec.parID, dirID);
-  EXPECT_EQ(std::string(reinterpret_cast<char *>(spec.name + 1), spec.name[0]), "tolvi-Prefs");
-  EXPECT_EQ(zv::PathOfFSSpec(spec), temp / "tolvi-Prefs");
+  std::memset(&fileSpec, 0, sizeof fileSpec);
+  EXPECT_EQ(FSMakeFSSpec(0, dirID, Pascal("tolvi-Prefs", name), &fileSpec), fnfErr);
+  EXPECT_EQ(fileSpec.parID, dirID);
+  EXPECT_EQ(std::string(reinterpret_cast<char *>(fileSpec.name + 1), fileSpec.name[0]), "tolvi-Prefs");
+  EXPECT_EQ(zv::PathOfFSSpec(fileSpec), temp / "tolvi-Prefs");
 
   const std::string longest(63, 'n');
-  EXPECT_EQ(FSMakeFSSpec(0, dirID, Pascal(longest.c_str(), name), &spec), fnfErr);
+  EXPECT_EQ(FSMakeFSSpec(0, dirID, Pascal(longest.c_str(), name), &fileSpec), fnfErr);
   for (const std::string &bad : {std::string(), std::string(64, 'n'), std::string("a/b"), std::string("."),
                                 std::string(".."), std::string("a\0b", 3)}) {
     SCOPED_TRACE(bad);
     name[0] = static_cast<unsigned char>(bad.size());
     std::memcpy(name + 1, bad.data(), bad.size());
-    EXPECT_EQ(FSMakeFSSpec(0, dirID, name, &spec), bdNamErr);
+    EXPECT_EQ(FSMakeFSSpec(0, dirID, name, &fileSpec), bdNamErr);
   }
-  EXPECT_EQ(FSMakeFSSpec(0, 987654, Pascal("present", name), &spec), dirNFErr);
-  EXPECT_EQ(zv::FSSpecOfPath(temp / "missing", &spec), fnfErr);
-  EXPECT_EQ(zv::FSSpecOfPath("/", &spec), bdNamErr);
+  EXPECT_EQ(FSMakeFSSpec(0, 987654, Pascal("present", name), &fileSpec), dirNFErr);
+  EXPECT_EQ(zv::FSSpecOfPath(temp / "missing", &fileSpec), fnfErr);
+  EXPECT_EQ(zv::FSSpecOfPath("/", &fileSpec), bdNamErr);
 }
 
 }  // namespace

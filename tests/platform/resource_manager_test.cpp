@@ -53,10 +53,10 @@ class ResourceFileTest : public ::testing::Test {
     while (CurResFile() != 0) CloseResFile(CurResFile());
   }
 
-  FSSpec Spec(const std::string &name) {
-    FSSpec spec;
-    zv::FSSpecOfPath(temp / name, &spec);
-    return spec;
+  FSSpec FileSpecFor(const std::string &name) {
+    FSSpec fileSpec;
+    zv::FSSpecOfPath(temp / name, &fileSpec);
+    return fileSpec;
   }
 
   // A new resource file holding the given resources; returns its path.
@@ -71,14 +71,14 @@ class ResourceFileTest : public ::testing::Test {
 };
 
 TEST_F(ResourceFileTest, ResourcesAddedAndUpdatedAreThereAfterReopening) {
-  const FSSpec spec = Spec("tolvi-Prefs");
-  FSpCreateResFile(&spec, ZV_FOURCC('q', 'm', 'v', 'r'), kPref, -1);
+  const FSSpec fileSpec = FileSpecFor("tolvi-Prefs");
+  FSpCreateResFile(&fileSpec, ZV_FOURCC('q', 'm', 'v', 'r'), kPref, -1);
   EXPECT_EQ(ResError(), noErr);
-  FSpCreateResFile(&spec, ZV_FOURCC('q', 'm', 'v', 'r'), kPref, -1);
+  FSpCreateResFile(&fileSpec, ZV_FOURCC('q', 'm', 'v', 'r'), kPref, -1);
   EXPECT_EQ(ResError(), dupFNErr);
   ASSERT_EQ(OnDisk(temp / "tolvi-Prefs"), zv::rsrc::ResourceFile{});
 
-  const short refNum = FSpOpenResFile(&spec, fsCurPerm);
+  const short refNum = FSpOpenResFile(&fileSpec, fsCurPerm);
   ASSERT_GT(refNum, 0);
   EXPECT_EQ(CurResFile(), refNum);
   EXPECT_EQ(Get1Resource(kPref, 1), nullptr);
@@ -104,7 +104,7 @@ TEST_F(ResourceFileTest, ResourcesAddedAndUpdatedAreThereAfterReopening) {
   EXPECT_EQ(saved->resources[0].name, "Config Settings");
   EXPECT_EQ(saved->resources[1].name, std::nullopt);
 
-  const short again = FSpOpenResFile(&spec, fsCurPerm);
+  const short again = FSpOpenResFile(&fileSpec, fsCurPerm);
   ASSERT_GT(again, 0);
   Handle read = Get1Resource(kPref, 1);
   ASSERT_NE(read, nullptr);
@@ -114,10 +114,10 @@ TEST_F(ResourceFileTest, ResourcesAddedAndUpdatedAreThereAfterReopening) {
 }
 
 TEST_F(ResourceFileTest, SavingTheSameResourceTwiceLeavesOneWithTheLatestContents) {
-  const FSSpec spec = Spec("tolvi-Prefs");
-  FSpCreateResFile(&spec, 0, 0, -1);
+  const FSSpec fileSpec = FileSpecFor("tolvi-Prefs");
+  FSpCreateResFile(&fileSpec, 0, 0, -1);
   for (const std::string &record : {std::string(396, '1'), std::string(396, '2')}) {
-    const short refNum = FSpOpenResFile(&spec, fsCurPerm);
+    const short refNum = FSpOpenResFile(&fileSpec, fsCurPerm);
     ASSERT_GT(refNum, 0);
     UseResFile(refNum);
     ASSERT_EQ(ResError(), noErr);
@@ -146,9 +146,9 @@ TEST_F(ResourceFileTest, SavingTheSameResourceTwiceLeavesOneWithTheLatestContent
 TEST_F(ResourceFileTest, HandlesAreReleasedDetachedOrDisposedOfAtClose) {
   const std::string path = MakeFile("f", {{kPref, 1, std::nullopt, 0, {'a', 'b'}}, {kPref, 2, std::nullopt, 0, {'c'}}});
   const Bytes before = ReadBytes(path);
-  const FSSpec spec = Spec("f");
+  const FSSpec fileSpec = FileSpecFor("f");
   const std::size_t live = zv::memory::LiveBlockCount();
-  const short refNum = FSpOpenResFile(&spec, fsRdPerm);
+  const short refNum = FSpOpenResFile(&fileSpec, fsRdPerm);
 
   Handle first = Get1Resource(kPref, 1);
   EXPECT_EQ(Get1Resource(kPref, 1), first);  // loaded once
@@ -176,8 +176,8 @@ TEST_F(ResourceFileTest, HandlesAreReleasedDetachedOrDisposedOfAtClose) {
 TEST_F(ResourceFileTest, RefusedCallsLeaveTheFileAlone) {
   const std::string path = MakeFile("f", {{kPref, 1, std::nullopt, 0, {'a'}}});
   const Bytes before = ReadBytes(path);
-  const FSSpec spec = Spec("f");
-  FSSpec missing = Spec("missing");
+  const FSSpec fileSpec = FileSpecFor("f");
+  FSSpec missing = FileSpecFor("missing");
   EXPECT_EQ(FSpOpenResFile(&missing, fsCurPerm), -1);
   EXPECT_EQ(ResError(), fnfErr);
 
@@ -185,7 +185,7 @@ TEST_F(ResourceFileTest, RefusedCallsLeaveTheFileAlone) {
   AddResource(spare, kPref, 9, nullptr);  // no file open
   EXPECT_EQ(ResError(), addResFailed);
 
-  const short readOnly = FSpOpenResFile(&spec, fsRdPerm);
+  const short readOnly = FSpOpenResFile(&fileSpec, fsRdPerm);
   ASSERT_GT(readOnly, 0);
   AddResource(spare, kPref, 9, nullptr);
   EXPECT_EQ(ResError(), addResFailed);
@@ -193,7 +193,7 @@ TEST_F(ResourceFileTest, RefusedCallsLeaveTheFileAlone) {
   EXPECT_EQ(ResError(), rmvResFailed);
   CloseResFile(readOnly);
 
-  const short refNum = FSpOpenResFile(&spec, fsRdWrPerm);
+  const short refNum = FSpOpenResFile(&fileSpec, fsRdWrPerm);
   ASSERT_GT(refNum, 0);
   AddResource(spare, kPref, 1, nullptr);  // the file has a 'Pref' 1 already
   EXPECT_EQ(ResError(), addResFailed);
@@ -223,8 +223,8 @@ TEST_F(ResourceFileTest, TheChainIsSearchedFromTheCurrentFileDown) {
   const std::string newer[] = {"b1"};
   MakeFile("older", {{kStr, 128, std::nullopt, 0, *zv::rsrc::MakeStringList(older)}, {kPref, 1, std::nullopt, 0, {'A'}}});
   MakeFile("newer", {{kStr, 129, std::nullopt, 0, *zv::rsrc::MakeStringList(newer)}, {kPref, 1, std::nullopt, 0, {'B'}}});
-  const FSSpec olderSpec = Spec("older");
-  const FSSpec newerSpec = Spec("newer");
+  const FSSpec olderSpec = FileSpecFor("older");
+  const FSSpec newerSpec = FileSpecFor("newer");
   const short a = FSpOpenResFile(&olderSpec, fsRdPerm);
   const short b = FSpOpenResFile(&newerSpec, fsRdPerm);
   ASSERT_GT(a, 0);
@@ -277,15 +277,15 @@ TEST_F(ResourceFileTest, DamagedFilesOpenEmptyAndTheNextUpdateReplacesThem) {
   for (std::size_t i = 0; i < damaged.size(); ++i) {
     SCOPED_TRACE(i);
     WriteBytes(temp / "prefs", damaged[i]);
-    const FSSpec spec = Spec("prefs");
-    const short refNum = FSpOpenResFile(&spec, fsCurPerm);
+    const FSSpec fileSpec = FileSpecFor("prefs");
+    const short refNum = FSpOpenResFile(&fileSpec, fsCurPerm);
     ASSERT_GT(refNum, 0);
     EXPECT_EQ(ResError(), noErr);
     EXPECT_EQ(Get1Resource(kPref, 1), nullptr);
     CloseResFile(refNum);
     EXPECT_EQ(ReadBytes(temp / "prefs"), damaged[i]);  // nothing changed, nothing written
 
-    const short again = FSpOpenResFile(&spec, fsCurPerm);
+    const short again = FSpOpenResFile(&fileSpec, fsCurPerm);
     AddResource(HandleWith("fresh"), kPref, 1, kConfigSettings);
     CloseResFile(again);
     EXPECT_EQ(ResError(), noErr);
@@ -299,8 +299,8 @@ TEST_F(ResourceFileTest, DamagedFilesOpenEmptyAndTheNextUpdateReplacesThem) {
 TEST_F(ResourceFileTest, AFileBeyondTheFormatsLimitsIsNotWritten) {
   const std::string path = MakeFile("f", {{kPref, 1, std::nullopt, 0, {'o', 'l', 'd'}}});
   const Bytes before = ReadBytes(path);
-  const FSSpec spec = Spec("f");
-  const short refNum = FSpOpenResFile(&spec, fsCurPerm);
+  const FSSpec fileSpec = FileSpecFor("f");
+  const short refNum = FSpOpenResFile(&fileSpec, fsCurPerm);
   Handle big = NewHandleClear(1 << 24);  // pushes the next resource past 3-byte offsets
   Handle next = HandleWith("x");
   AddResource(big, kBig, 1, nullptr);
@@ -315,6 +315,25 @@ TEST_F(ResourceFileTest, AFileBeyondTheFormatsLimitsIsNotWritten) {
   EXPECT_EQ(ResError(), noErr);
   CloseResFile(refNum);
   EXPECT_EQ(OnDisk(path)->resources.size(), 2u);
+}
+
+// The reader shares no code with this one; it is as strict as the pickiest.
+TEST_F(ResourceFileTest, TheSavedFileOpensInAnIndependentReader) {
+  if (std::system("command -v python3 >/dev/null") != 0) GTEST_SKIP() << "no python3";
+  const FSSpec fileSpec = FileSpecFor("tolvi-Prefs");
+  FSpCreateResFile(&fileSpec, 0, 0, -1);
+  const short refNum = FSpOpenResFile(&fileSpec, fsCurPerm);
+  AddResource(NewHandleClear(396), kPref, 1, kConfigSettings);
+  const std::string items[] = {"Caf\x8E"};
+  const Bytes list = *zv::rsrc::MakeStringList(items);
+  AddResource(HandleWith(std::string(list.begin(), list.end())), kStr, 128, nullptr);
+  CloseResFile(refNum);
+  const std::string command = "python3 " ZORVANE_SOURCE_DIR "/tests/platform/rsrc_reader.py " + (temp / "tolvi-Prefs") +
+                              " --expect 'Pref,1,396,Config Settings' --expect 'STR#,128,7' >" + (temp / "listing");
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ifstream listing(temp / "listing");
+  const std::string text{std::istreambuf_iterator<char>(listing), {}};
+  EXPECT_NE(text.find("'Café'"), std::string::npos) << text;
 }
 
 // The steps of one save, as the write hook sees them.
@@ -334,10 +353,10 @@ TEST_F(ResourceFileTest, ASaveInterruptedAtAnyStepLeavesTheOldFileOrTheNewWhole)
   const std::string path = MakeFile("tolvi-Prefs", {{kPref, 1, "Config Settings", 0, {'o', 'l', 'd'}},
                                                     {kBig, 1, std::nullopt, 0, Bytes(3 * zv::kWriteChunkBytes + 100, 9)}});
   const Bytes oldBytes = ReadBytes(path);
-  const FSSpec spec = Spec("tolvi-Prefs");
+  const FSSpec fileSpec = FileSpecFor("tolvi-Prefs");
 
   auto replacePref = [&] {
-    const short refNum = FSpOpenResFile(&spec, fsCurPerm);
+    const short refNum = FSpOpenResFile(&fileSpec, fsCurPerm);
     Handle old = Get1Resource(kPref, 1);
     RemoveResource(old);
     DisposeHandle(old);

@@ -5,6 +5,7 @@
 #include "prefsloader.h"
 
 #include <MacMemory.h>
+#include <PlatformTesting.h>
 #include <Resources.h>
 #include <gtest/gtest.h>
 
@@ -247,6 +248,37 @@ TEST(PrefsFile, NoFolderOrFileMeansFalseAndNoChange) {
   EXPECT_FALSE(ReadConfig(nullptr));
   EXPECT_FALSE(SaveConfig(nullptr));
   EXPECT_EQ(c.METHOD, 0x0304);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PrefsFile, ASaveInterruptedAtAnyStepLeavesTheOldRecordReadable) {
+  TempPreferences prefs;
+  CreatePrefsFile();
+  PLUGINDATAREC old = Sample();
+  ASSERT_TRUE(SaveConfig(&old));
+  ZVFailFileReplaceAtStep(-1);
+  PLUGINDATAREC fresh = Sample();
+  fresh.SLIDERS[0] = 11;
+  ASSERT_TRUE(SaveConfig(&fresh));
+  const int steps = ZVFailFileReplaceAtStep(-1);
+  ASSERT_GT(steps, 3);
+  ASSERT_TRUE(SaveConfig(&old));
+
+  for (int step = 0; step < steps; ++step) {
+    ZVFailFileReplaceAtStep(step);
+    EXPECT_FALSE(SaveConfig(&fresh)) << "step " << step;
+    PLUGINDATAREC read{};
+    ASSERT_TRUE(ReadConfig(&read)) << "step " << step;
+    EXPECT_EQ(read.SLIDERS[0], old.SLIDERS[0]) << "step " << step;
+  }
+  ZVFailFileReplaceAtStep(-1);
+  ASSERT_TRUE(SaveConfig(&fresh));
+  PLUGINDATAREC read{};
+  ASSERT_TRUE(ReadConfig(&read));
+  EXPECT_EQ(read.SLIDERS[0], 11);
 }
 
 }  // namespace

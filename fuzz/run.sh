@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Builds every fuzz target in fuzz/targets/ with clang's libFuzzer and the
+# address and undefined-behaviour sanitizers, then runs each for SECONDS.
+#
+#   fuzz/run.sh SECONDS [TARGET...]
+#
+# A target is fuzz/targets/<name>.cpp; the project sources it needs are named
+# on a line "// fuzz-sources: a.cpp b.cpp" (paths from the project root), and
+# an optional fuzz/targets/<name>.seeds.sh CORPUS WORK writes its first seeds.
+# Builds land in build/fuzz/<name>/; a crash leaves its input there and fails
+# the run.
+set -euo pipefail
+
+seconds=${1:?usage: fuzz/run.sh SECONDS [TARGET...]}
+shift
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=$root/build/fuzz
+cxx=${FUZZ_CXX:-clang++-14}
+command -v "$cxx" >/dev/null || { echo "fuzz/run.sh: $cxx not found (Debian: clang-14 libfuzzer-14-dev libclang-rt-14-dev)" >&2; exit 1; }
+
+if [ $# -gt 0 ]; then
+  targets=("$@")
+else
+  targets=()
+  for source in "$root"/fuzz/targets/*.cpp; do targets+=("$(basename "$source" .cpp)"); done
+fi
+
+for name in "${targets[@]}"; do
+  source=$root/fuzz/targets/$name.cpp
+  [ -f "$source" ] || { echo "fuzz/run.sh: no target $source" >&2; exit 1; }
+  work=$out/$name
+  mkdir -p "$work/corpus" "$work/seeds" "$work/artifacts"
+
+  sources=()
+  for file in $(sed -n 's|^// fuzz-sources:||p' "$source"); do sources+=("$root/$file"); done
+  echo "== $name: building"
+  "$cxx" -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
+    -I"$root/platform/include" -I"$root/platform" -I"$root/hostapi" -I"$root/plugin" \
+    "$source" "${sources[@]}" -o "$work/$name"
+
+  if [ -x "$root/fuzz/targets/$name.seeds.sh" ]; then
+    "$root/fuzz/targets/$name.seeds.sh" "$work/seeds" "$work"
+  fi
+
+  echo "== $name: fuzzing for ${seconds}s"
+  "$work/$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+    -print_final_stats=1 -artifact_prefix="$work/artifacts/" "$work/corpus" "$work/seeds"
+done

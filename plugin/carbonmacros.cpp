@@ -1,0 +1,43 @@
+#include "carbonmacros.h"
+
+void CommandID2Str(UInt32 theCommandID, Str255 theStr) {
+  // Shifts, not a byte copy: the same text on either byte order.
+  theStr[0] = 4;
+  for (int i = 0; i < 4; ++i) theStr[1 + i] = static_cast<unsigned char>(theCommandID >> (24 - 8 * i));
+}
+
+ControlRef SimpleGetControlByID(WindowRef theWindow, OSType theSignature, SInt32 theNumber) {
+  ControlID theID = {theSignature, theNumber};
+  ControlRef theControl = nullptr;
+  if (GetControlByID(theWindow, &theID, &theControl) != noErr) return nullptr;
+  return theControl;
+}
+
+Rect GetControlBox(ControlRef theControl) {
+  Rect theBox = {0, 0, 0, 0};
+  GetControlBounds(theControl, &theBox);
+  return theBox;
+}
+
+void SimpleSetControlText(WindowRef theWindow, OSType theSignature, SInt32 theNumber, ConstStr255Param theText) {
+  ControlRef theControl = SimpleGetControlByID(theWindow, theSignature, theNumber);
+  if (!theControl || !theText) return;
+  SetControlData(theControl, 0, kControlStaticTextTextTag, theText[0], theText + 1);
+  Draw1Control(theControl);
+}
+
+void SimpleShowControl(WindowRef theWindow, OSType theSignature, SInt32 theNumber) {
+  if (ControlRef theControl = SimpleGetControlByID(theWindow, theSignature, theNumber)) ShowControl(theControl);
+}
+
+void SimpleHideControl(WindowRef theWindow, OSType theSignature, SInt32 theNumber) {
+  if (ControlRef theControl = SimpleGetControlByID(theWindow, theSignature, theNumber)) HideControl(theControl);
+}
+
+SInt32 SimpleGetControlValueByID(WindowRef theWindow, OSType theSignature, SInt32 theNumber) {
+  return GetControl32BitValue(SimpleGetControlByID(theWindow, theSignature, theNumber));
+}
+
+void SimpleSetControlValueByID(WindowRef theWindow, OSType theSignature, SInt32 theNumber, SInt32 theValue) {
+  SetControl32BitValue(SimpleGetControlByID(theWindow, theSignature, theNumber), theValue);
+}

@@ -1,0 +1,176 @@
+#include "harness.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+Recorded gRec;
+
+std::string DataPath(const std::string &name) { return std::string(ZORVANE_SOURCE_DIR) + "/tests/toolbox/data/" + name; }
+
+std::string Code(UInt32 code) {
+  return {static_cast<char>(code >> 24), static_cast<char>(code >> 16), static_cast<char>(code >> 8), static_cast<char>(code)};
+}
+
+namespace {
+
+IBNibRef gNib = nullptr;
+
+OSStatus CommandHandler(EventHandlerCallRef, EventRef event, void *userData) {
+  HICommand cmd;
+  if (GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof cmd, nullptr, &cmd) != noErr)
+    return eventNotHandledErr;
+  auto window = static_cast<WindowRef>(userData);
+  std::string text = Code(cmd.commandID);
+  gRec.commands.push_back(text);
+  if (text == "ok  " || text == "not!") {
+    QuitAppModalLoopForWindow(window);
+    return noErr;
+  }
+  if (text == "Info") {  // a second modal window inside this one's loop
+    WindowRef about = nullptr;
+    if (CreateWindowFromNib(gNib, CFSTR("about"), &about) != noErr) return eventNotHandledErr;
+    EventTypeSpec spec = {kEventClassCommand, kEventCommandProcess};
+    InstallEventHandler(GetWindowEventTarget(about), NewEventHandlerUPP(CommandHandler), 1, &spec, about, nullptr);
+    ShowWindow(about);
+    BringToFront(about);
+    RunAppModalLoopForWindow(about);
+    DisposeWindow(about);
+    return noErr;
+  }
+  return eventNotHandledErr;
+}
+
+std::string Mods(UInt32 m) {
+  std::string s;
+  if (m & shiftKey) s += " shift";
+  if (m & optionKey) s += " option";
+  if (m & cmdKey) s += " command";
+  if (m & controlKey) s += " control";
+  return s;
+}
+
+// Hit only in the top half; tracks by itself, recording every point.
+OSStatus BoxHandler(EventHandlerCallRef, EventRef event, void *) {
+  ControlRef c = nullptr;
+  GetEventParameter(event, kEventParamDirectObject, typeControlRef, nullptr, sizeof c, nullptr, &c);
+  Rect b;
+  GetControlBounds(c, &b);
+  switch (GetEventKind(event)) {
+  case kEventControlHitTest: {
+    Point p;
+    GetEventParameter(event, kEventParamMouseLocation, typeQDPoint, nullptr, sizeof p, nullptr, &p);
+    ControlPartCode part = p.h >= b.left && p.h < b.right && p.v >= b.top && p.v < (b.top + b.bottom) / 2 ? 1 : 0;
+    SetEventParameter(event, kEventParamControlPart, typeControlPartCode, sizeof part, &part);
+    gRec.custom.push_back("hittest " + std::to_string(part));
+    return noErr;
+  }
+  case kEventControlTrack: {
+    UInt32 mods = 0;
+    Point p;
+    GetEventParameter(event, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof mods, nullptr, &mods);
+    GetEventParameter(event, kEventParamMouseLocation, typeQDPoint, nullptr, sizeof p, nullptr, &p);
+    gRec.custom.push_back("track " + std::to_string(p.h) + " " + std::to_string(p.v) + Mods(mods));
+    MouseTrackingResult r;
+    do {
+      TrackMouseLocation(nullptr, &p, &r);
+      gRec.custom.push_back((r == kMouseTrackingMouseUp ? "up " : "drag ") + std::to_string(p.h) + " " + std::to_string(p.v));
+    } while (r != kMouseTrackingMouseUp);
+    return noErr;
+  }
+  case kEventControlHit: {
+    UInt32 mods = 0;
+    GetEventParameter(event, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof mods, nullptr, &mods);
+    gRec.custom.push_back("hit" + Mods(mods));
+    return eventNotHandledErr;  // the toolkit then sends the command
+  }
+  case kEventControlDraw: gRec.custom.push_back("draw"); return noErr;
+  case kEventControlActivate: gRec.custom.push_back("activate"); return noErr;
+  }
+  return eventNotHandledErr;
+}
+
+void SliderAction(ControlRef c, ControlPartCode) {
+  int v = GetControl32BitValue(c);
+  gRec.actionValues.push_back(v);
+  std::string text = std::to_string(v) + "%";
+  ControlID id = {ZV_FOURCC('L', 'g', 'n', 'd'), 1};
+  ControlRef legend = nullptr;
+  GetControlByID(GetControlOwner(c), &id, &legend);
+  SetControlData(legend, 0, kControlStaticTextTextTag, static_cast<Size>(text.size()), text.data());
+}
+
+}  // namespace
+
+void ToolkitTest::SetUp() {
+  gRec = Recorded{};
+  char tmpl[] = "/tmp/zv-toolkit-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  dir_ = tmpl;
+  scriptPath_ = dir_ + "/test.script";
+  logPath_ = dir_ + "/log.txt";
+  ASSERT_EQ(zv::CreateNibReferenceFromFile(DataPath("demo.nib"), &nib_), noErr) << zv::NibErrorMessage();
+  gNib = nib_;
+  EventTypeSpec specs[] = {{kEventClassControl, kEventControlDraw},
+                           {kEventClassControl, kEventControlHitTest},
+                           {kEventClassControl, kEventControlHit},
+                           {kEventClassControl, kEventControlActivate},
+                           {kEventClassControl, kEventControlTrack}};
+  ASSERT_EQ(RegisterToolboxObjectClass(CFSTR("com.example.test.box"), nullptr, 5, specs, NewEventHandlerUPP(BoxHandler),
+                                       nullptr, &cls_),
+            noErr);
+}
+
+void ToolkitTest::TearDown() {
+  if (started_) Stop();
+  if (demo_) DisposeWindow(demo_);
+  if (cls_) UnregisterToolboxObjectClass(cls_);
+  if (nib_) DisposeNibReference(nib_);
+  std::filesystem::remove_all(dir_);
+}
+
+void ToolkitTest::Script(const std::string &lines) {
+  std::ofstream(scriptPath_) << "# test script\n" << lines;
+  logFile_ = std::fopen(logPath_.c_str(), "w");
+  ASSERT_NE(logFile_, nullptr);
+  ASSERT_EQ(ZvToolkitStart("script", scriptPath_.c_str(), logFile_), noErr);
+  started_ = true;
+}
+
+WindowRef ToolkitTest::OpenWindow(const char *name) {
+  WindowRef w = nullptr;
+  CFStringRef cfName = CFStringCreateWithCString(nullptr, name, kCFStringEncodingUTF8);
+  EXPECT_EQ(CreateWindowFromNib(nib_, cfName, &w), noErr) << zv::NibErrorMessage();
+  CFRelease(cfName);
+  return w;
+}
+
+ControlRef ToolkitTest::Ctl(WindowRef w, const char *sig, SInt32 n) {
+  ControlID id = {ZV_FOURCC(sig[0], sig[1], sig[2], sig[3]), n};
+  ControlRef c = nullptr;
+  GetControlByID(w, &id, &c);
+  return c;
+}
+
+void ToolkitTest::RunDemo() {
+  demo_ = OpenWindow("demo");
+  ASSERT_NE(demo_, nullptr);
+  EventTypeSpec spec = {kEventClassCommand, kEventCommandProcess};
+  InstallEventHandler(GetWindowEventTarget(demo_), NewEventHandlerUPP(CommandHandler), 1, &spec, demo_, nullptr);
+  SetControlAction(Ctl(demo_, "Sldr", 1), NewControlActionUPP(SliderAction));
+  SetControlAction(Ctl(demo_, "Sldr", 2), NewControlActionUPP(SliderAction));
+  ShowWindow(demo_);
+  BringToFront(demo_);
+  RunAppModalLoopForWindow(demo_);
+}
+
+int ToolkitTest::Stop() {
+  int failed = ZvToolkitStop();
+  started_ = false;
+  if (logFile_) std::fclose(logFile_);
+  logFile_ = nullptr;
+  std::ifstream in(logPath_);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  log_ = ss.str();
+  return failed;
+}

@@ -1,0 +1,47 @@
+// Runs the toolkit on a script: the demo window of data/demo.nib, a command
+// handler that records every command, and a custom control class that records
+// what it is sent.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "CarbonEvents.h"
+#include "Nib.h"
+#include "ToolkitBackend.h"
+
+struct Recorded {
+  std::vector<std::string> commands;
+  std::vector<std::string> custom;  // "hittest", "track shift option", "drag X Y", "up X Y", "hit", ...
+  std::vector<int> actionValues;
+};
+extern Recorded gRec;
+
+std::string DataPath(const std::string &name);
+std::string Code(UInt32 code);
+
+class ToolkitTest : public ::testing::Test {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+  // Starts the script backend on the given lines (a comment line comes first,
+  // so the first command is on line 2).
+  void Script(const std::string &lines);
+  WindowRef OpenWindow(const char *name);
+  // Shows the window, runs its modal loop, then stops the backend.
+  void RunDemo();
+  int Stop();  // ZvToolkitStop; the log is in log_ afterwards
+  ControlRef Ctl(WindowRef w, const char *sig, SInt32 n);
+
+  std::string dir_, scriptPath_, logPath_, log_;
+  FILE *logFile_ = nullptr;
+  IBNibRef nib_ = nullptr;
+  ToolboxObjectClassRef cls_ = nullptr;
+  WindowRef demo_ = nullptr;
+  bool started_ = false;
+};

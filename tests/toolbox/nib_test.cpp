@@ -1,0 +1,117 @@
+// Window descriptions: every fault names the file, the line and what is wrong.
+#include <filesystem>
+
+#include "harness.h"
+
+namespace {
+
+struct NibCase {
+  const char *body;  // inside <nib>...</nib>, starting on line 2
+  int line;
+  const char *fault;
+};
+
+std::string WriteNib(const std::string &text) {
+  static int n = 0;
+  std::string path = std::filesystem::temp_directory_path() / ("zv-nib-" + std::to_string(getpid()) + "-" + std::to_string(n++) + ".nib");
+  std::ofstream(path) << text;
+  return path;
+}
+
+}  // namespace
+
+TEST(Nib, FaultsNameFileLineAndFault) {
+  const NibCase cases[] = {
+      {"<window name=\"w\" width=\"100\" height=\"50\">\n<buton top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</window>", 3,
+       "unknown control kind <buton>"},
+      {"<window name=\"w\" width=\"100\" height=\"50\">\n"
+       "<text signature=\"Lgnd\" number=\"1\" top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n"
+       "<text signature=\"Lgnd\" number=\"1\" top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</window>",
+       4, "duplicate control identifier 'Lgnd' 1 (first on line 3)"},
+      {"<window name=\"w\" width=\"100\">\n</window>", 2, "<window> lacks the attribute 'height'"},
+      {"<window name=\"w\" width=\"100\" height=\"50\"/>\n<window name=\"w\" width=\"1\" height=\"1\"/>", 3,
+       "a second window named 'w'"},
+      {"<window name=\"w\" width=\"wide\" height=\"50\"/>", 2, "'width' is not a whole number: \"wide\""},
+      {"<window name=\"w\" width=\"100\" height=\"50\">\n<slider top=\"0\" left=\"0\" bottom=\"10\" right=\"50\" value=\"200\"/>\n</window>",
+       3, "'value' 200 is outside 0 to 100"},
+      {"<window name=\"w\" width=\"100\" height=\"50\">\n<slider top=\"0\" left=\"0\" bottom=\"10\" right=\"50\" minimum=\"5\" maximum=\"1\"/>\n</window>",
+       3, "'maximum' below 'minimum'"},
+      {"<window name=\"w\" width=\"100\" height=\"50\">\n<button signature=\"ok\" number=\"1\" top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</window>",
+       3, "'signature' must be four characters, not \"ok\""},
+      {"<window name=\"w\" width=\"100\" height=\"50\">\n<button command=\"ok\" top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</window>",
+       3, "'command' must be four characters"},
+      {"<window name=\"w\" width=\"100\" height=\"50\">\n<button titel=\"OK\" top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</window>",
+       3, "unknown attribute 'titel' on <button>"},
+      {"<window name=\"w\" width=\"100\" height=\"50\">\n<popup top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</window>", 3,
+       "<popup> without <item>"},
+      {"<window name=\"w\" width=\"100\" height=\"50\">\n<custom top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</window>", 3,
+       "<custom> lacks the attribute 'class'"},
+      {"<window name=\"w\" width=\"100\" height=\"50\">\n<text top=\"9\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</window>", 3,
+       "bounds with bottom above top"},
+      {"<window name=\"w\" width=\"100\" height=\"50\">\n<button visible=\"maybe\" top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</window>",
+       3, "'visible' must be yes or no"},
+      {"<window name=\"w\" width=\"100\" height=\"50\">\n<text top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</windo>", 4,
+       "not well-formed XML"},
+      {"<dialog/>", 2, "unexpected content in <nib>"},
+  };
+  for (auto &c : cases) {
+    SCOPED_TRACE(c.body);
+    std::string path = WriteNib(std::string("<nib>\n") + c.body + "\n</nib>\n");
+    IBNibRef ref = nullptr;
+    EXPECT_EQ(zv::CreateNibReferenceFromFile(path, &ref), kIBCarbonRuntimeMalformedNib);
+    EXPECT_EQ(ref, nullptr);
+    std::string want = path + ":" + std::to_string(c.line) + ": " + c.fault;
+    EXPECT_EQ(zv::NibErrorMessage().substr(0, want.size()), want);
+    std::filesystem::remove(path);
+  }
+}
+
+TEST(Nib, MissingFileWindowOrClassAreReportedByTheirCalls) {
+  IBNibRef ref = nullptr;
+  EXPECT_EQ(zv::CreateNibReferenceFromFile("/nonexistent/x.nib", &ref), kIBCarbonRuntimeCantFindNibFile);
+  EXPECT_NE(zv::NibErrorMessage().find("/nonexistent/x.nib"), std::string::npos);
+
+  std::string path = WriteNib("<nib>\n<window name=\"w\" width=\"10\" height=\"10\">\n"
+                              "<custom class=\"com.example.unregistered\" top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n"
+                              "</window>\n</nib>\n");
+  ASSERT_EQ(zv::CreateNibReferenceFromFile(path, &ref), noErr);
+  WindowRef w = reinterpret_cast<WindowRef>(1);
+  EXPECT_EQ(CreateWindowFromNib(ref, CFSTR("nowhere"), &w), kIBCarbonRuntimeCantFindObject);
+  EXPECT_EQ(w, nullptr);
+  EXPECT_EQ(zv::NibErrorMessage(), path + ": no window named 'nowhere'");
+  EXPECT_EQ(CreateWindowFromNib(ref, CFSTR("w"), &w), kIBCarbonRuntimeCantFindObject);
+  EXPECT_EQ(zv::NibErrorMessage(), path + ":3: control class 'com.example.unregistered' is not registered");
+  DisposeNibReference(ref);
+  std::filesystem::remove(path);
+}
+
+TEST_F(ToolkitTest, DescribedControlsCarryTheirAttributes) {
+  WindowRef w = OpenWindow("demo");
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(zv::WindowName(w), "demo");
+  Rect b;
+  GetControlBounds(Ctl(w, "Sldr", 1), &b);
+  EXPECT_EQ((std::vector<int>{b.top, b.left, b.bottom, b.right}), (std::vector<int>{70, 10, 90, 210}));
+  EXPECT_EQ(GetControl32BitValue(Ctl(w, "Sldr", 1)), 50);
+  EXPECT_EQ(GetControl32BitValue(Ctl(w, "Medi", 1)), 1);
+  EXPECT_EQ(zv::ControlText(Ctl(w, "Lgnd", 1)), "50%");
+  EXPECT_EQ(GetControlOwner(Ctl(w, "Keep", 1)), w);
+  ControlID missing = {ZV_FOURCC('N', 'o', 'n', 'e'), 1};
+  ControlRef c = reinterpret_cast<ControlRef>(1);
+  EXPECT_EQ(GetControlByID(w, &missing, &c), errUnknownControl);
+  EXPECT_EQ(c, nullptr);
+  // Values stay within the range, whichever end moves.
+  ControlRef s = Ctl(w, "Sldr", 1);
+  SetControl32BitValue(s, 500);
+  EXPECT_EQ(GetControl32BitValue(s), 100);
+  SetControl32BitMaximum(s, 20);
+  EXPECT_EQ(GetControl32BitValue(s), 20);
+  SetControl32BitMinimum(s, 30);
+  EXPECT_EQ(GetControl32BitValue(s), 30);
+  // Stale references do nothing once the window is gone.
+  DisposeWindow(w);
+  EXPECT_EQ(GetControlOwner(s), nullptr);
+  EXPECT_EQ(GetWindowPort(w), nullptr);
+  SetControl32BitValue(s, 1);
+  HideControl(s);
+}
