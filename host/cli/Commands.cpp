@@ -1,0 +1,230 @@
+#include "cli/Commands.h"
+
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <new>
+
+#include "Failure.h"
+#include "cli/Interrupt.h"
+#include "cli/Progress.h"
+#include "media/ClipReader.h"
+#include "media/ClipWriter.h"
+#include "media/DemoClip.h"
+#include "media/FFmpeg.h"
+#include "media/StillClip.h"
+#include "plugin/PluginBundle.h"
+#include "plugin/PluginDriver.h"
+#include "plugin/StoredConfig.h"
+
+namespace zv::host {
+
+namespace {
+
+struct OpenedClip {
+  std::unique_ptr<media::Clip> clip;
+  media::ClipReader *reader = nullptr;  // a file's reader, for its damage report
+  std::string name;
+};
+
+OpenedClip OpenClip(const Options &o) {
+  OpenedClip c;
+  if (!o.input) {
+    c.clip = std::make_unique<media::DemoClip>();
+    c.name = "demo clip";
+    return c;
+  }
+  c.name = *o.input;
+  try {
+    auto reader = std::make_unique<media::ClipReader>(*o.input);
+    c.reader = reader.get();
+    if (reader->Info().frameCount == 1 && o.frames && *o.frames > 1) {
+      c.clip = std::make_unique<media::StillClip>(std::move(reader), *o.frames);
+      c.reader = nullptr;
+    } else {
+      c.clip = std::move(reader);
+    }
+  } catch (const media::MediaError &e) {
+    throw Failure(c.name + ": " + e.what());
+  }
+  const media::ClipInfo &info = c.clip->Info();
+  if (info.width > kMaxFrameSide || info.height > kMaxFrameSide)
+    throw Failure(c.name + ": frames of " + std::to_string(info.width) + "x" + std::to_string(info.height) +
+                  " are larger than " + std::to_string(kMaxFrameSide) + " on a side");
+  return c;
+}
+
+std::string LastFrameText(std::int64_t count) { return "the last frame (" + std::to_string(count - 1) + ")"; }
+
+// One frame before and after the effect, side by side.
+void WriteBeforeAfter(const std::string &path, media::Clip &clip, std::int64_t frame,
+                      const media::ArgbImage &after) {
+  media::ArgbImage before(after.width, after.height);
+  clip.ReadFrame(frame, before.View(), media::Quality::High);
+  media::ArgbImage both(after.width * 2, after.height);
+  for (int y = 0; y < after.height; ++y) {
+    const std::size_t row = static_cast<std::size_t>(after.width) * 4;
+    std::memcpy(both.View().Row(y), before.pixels.data() + y * row, row);
+    std::memcpy(both.View().Row(y) + row, after.pixels.data() + y * row, row);
+  }
+  media::WritePng(path, both.View());
+}
+
+}  // namespace
+
+int RunInfo(const Options &o, std::FILE *out) {
+  PluginBundle bundle(FindBundle(o.plugin));
+  HostSession session(nullptr);
+  PluginDriver driver(bundle.Entry(), session);
+  const PluginDescription d = driver.Describe(media::DemoClip::kFrames);
+
+  std::fprintf(out, "Plug-in %s\n", bundle.Path().c_str());
+  std::fprintf(out, "  filter type       %d%s\n", static_cast<int>(d.info.pluginType),
+               d.info.pluginType == kPluginFilterType ? " (filter)" : "");
+  std::fprintf(out, "  flags             0x%X\n", static_cast<unsigned>(d.info.pluginFlags));
+  std::fprintf(out, "  group             %s\n", d.info2.group);
+  std::fprintf(out, "  button title      %s\n", d.info3.buttonTitle);
+  for (int i = 0; i < 3; ++i) {
+    const _HYPluginFilterSliderInfo &s = d.info2.filterSliders[i];
+    std::fprintf(out, "  slider %d          %s (from \"%s\" to \"%s\", default %.2f)\n", i + 1, s.label, s.minLabel,
+                 s.maxLabel, s.defaultValue);
+  }
+  std::fprintf(out, "  memory needed     %d bytes\n", static_cast<int>(d.info2.baseMemoryNeeded));
+
+  const StoredConfigReport stored = ReadStoredConfig();
+  if (stored.config) {
+    std::fprintf(out, "Stored configuration %s ('Pref' 1)\n%s", stored.path.c_str(),
+                 FormatStoredConfig(*stored.config).c_str());
+  } else if (!stored.problem.empty()) {
+    std::fprintf(out, "Stored configuration %s: stored configuration unreadable: %s\n", stored.path.c_str(),
+                 stored.problem.c_str());
+  } else {
+    std::fprintf(out, "Stored configuration %s: no stored configuration\n", stored.path.c_str());
+  }
+  return 0;
+}
+
+int RunRender(const Options &o, std::FILE *out) {
+  PluginBundle bundle(FindBundle(o.plugin));
+  OpenedClip c = OpenClip(o);
+  const media::ClipInfo &info = c.clip->Info();
+  const std::int64_t count = info.frameCount;
+  if (o.start >= count)
+    throw Failure(c.name + ": --start " + std::to_string(o.start) + " is beyond " + LastFrameText(count));
+  const std::int64_t n = o.frames.value_or(count - o.start);
+  if (o.start + n > count)
+    throw Failure(c.name + ": --start " + std::to_string(o.start) + " with --frames " + std::to_string(n) +
+                  " runs past " + LastFrameText(count));
+  const auto [width, height] = o.size.value_or(std::pair{info.width, info.height});
+  const std::string output = o.output.value_or(o.input ? "zorvane-out.mp4" : "demo.mp4");
+  const bool sound = info.sampleRate > 0 && !o.proxy;  // a proxy pass mixes none
+
+  std::unique_ptr<media::ClipWriter> writer;
+  try {
+    writer = media::OpenClipWriter({output, width, height, info.frameRate, o.vcodec, sound ? info.sampleRate : 0,
+                                    sound ? info.channels : 0});
+  } catch (const media::MediaError &e) {
+    throw Failure(output + ": " + e.what());
+  }
+
+  HostSession session(c.clip.get(), c.name);
+  session.SetFades(static_cast<SInt32>(o.fadeIn), static_cast<SInt32>(o.fadeOut));
+  if (sound) session.SetOutputSound(info.frameRate, info.sampleRate, info.channels);
+  PluginDriver driver(bundle.Entry(), session);
+  Progress progress(n, !o.quiet && isatty(STDERR_FILENO));
+  const std::int64_t shown = n / 2;  // the frame of the before-and-after picture
+  media::ArgbImage after;
+
+  InstallInterruptHandlers();
+  try {
+    driver.RenderPass({o.start, n, width, height, o.proxy}, [&](std::int64_t r, const media::ArgbView &frame,
+                                                                const media::AudioBlock *samples) {
+      writer->WriteFrame(frame);
+      if (samples) writer->WriteAudio(*samples);
+      if (!o.input && r == shown) {
+        after = media::ArgbImage(frame.width, frame.height);
+        for (int y = 0; y < frame.height; ++y)
+          std::memcpy(after.View().Row(y), frame.Row(y), static_cast<std::size_t>(frame.width) * 4);
+      }
+      progress.Update(r + 1);
+      return !Interrupted();
+    });
+  } catch (const media::MediaError &e) {
+    progress.Finish();
+    throw Failure(output + ": " + e.what());
+  } catch (const Failure &f) {
+    progress.Finish();
+    if (Interrupted()) throw Failure(output + ": interrupted, nothing written");
+    throw;
+  }
+  progress.Finish();
+  if (c.reader && !c.reader->Damage().empty() && o.start + n >= count)
+    throw Failure(c.name + ": " + c.reader->Damage() + "; nothing written");
+  try {
+    writer->Finish();
+  } catch (const media::MediaError &e) {
+    throw Failure(output + ": " + e.what());
+  }
+
+  std::string extra;
+  if (!o.input) {
+    const std::string picture =
+        (std::filesystem::path(output).parent_path() / "demo-before-after.png").string();
+    try {
+      WriteBeforeAfter(picture, *c.clip, o.start + shown, after);
+    } catch (const media::MediaError &e) {
+      throw Failure(picture + ": " + e.what());
+    }
+    extra = " and " + picture;
+  }
+  if (!o.quiet)
+    std::fprintf(out, "wrote %s (%lld frames of %dx%d, %s%s)%s\n", output.c_str(), static_cast<long long>(n), width,
+                 height, writer->VideoCodecName().c_str(), sound ? ", with sound" : "", extra.c_str());
+  return 0;
+}
+
+int RunThumbnail(const Options &o, std::FILE *out) {
+  PluginBundle bundle(FindBundle(o.plugin));
+  OpenedClip c = OpenClip(o);
+  const media::ClipInfo &info = c.clip->Info();
+  if (o.at >= info.frameCount)
+    throw Failure(c.name + ": --at " + std::to_string(o.at) + " is beyond " + LastFrameText(info.frameCount));
+  const auto [width, height] = o.size.value_or(std::pair{info.width, info.height});
+  HostSession session(c.clip.get(), c.name);
+  PluginDriver driver(bundle.Entry(), session);
+  media::ArgbImage picture(width, height);
+  driver.Placeholder(info.frameCount, o.at, picture.View());
+  try {
+    media::WritePng(*o.output, picture.View());
+  } catch (const media::MediaError &e) {
+    throw Failure(*o.output + ": " + e.what());
+  }
+  if (!o.quiet) std::fprintf(out, "wrote %s (frame %lld, %dx%d)\n", o.output->c_str(), static_cast<long long>(o.at),
+                             width, height);
+  return 0;
+}
+
+int RunZorvane(int argc, char **argv) {
+  media::QuietFFmpegLog();
+  try {
+    const Options o = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    switch (o.command) {
+      case Command::Help: std::fputs(kUsage, stdout); return 0;
+      case Command::Info: return RunInfo(o, stdout);
+      case Command::Render: return RunRender(o, stdout);
+      case Command::Thumbnail: return RunThumbnail(o, stdout);
+    }
+  } catch (const Failure &f) {
+    std::fprintf(stderr, "zorvane: %s%s\n", f.what(), f.ExitStatus() == 2 ? " (zorvane --help shows the usage)" : "");
+    return f.ExitStatus();
+  } catch (const std::bad_alloc &) {
+    std::fprintf(stderr, "zorvane: out of memory\n");
+  } catch (const std::exception &e) {
+    std::fprintf(stderr, "zorvane: %s\n", e.what());
+  }
+  return 1;
+}
+
+}  // namespace zv::host

@@ -1,0 +1,115 @@
+#include "cli/Options.h"
+
+#include <charconv>
+#include <limits>
+#include <map>
+#include <set>
+
+#include "Failure.h"
+
+namespace zv::host {
+
+const char kUsage[] =
+    "usage: zorvane render [INPUT] [-o OUTPUT] [--fade-in N] [--fade-out N] [--start N] [--frames N]\n"
+    "                      [--size WxH] [--vcodec NAME] [--proxy] [--plugin BUNDLE] [--quiet]\n"
+    "       zorvane thumbnail [INPUT] -o FILE.png [--at N] [--plugin BUNDLE] [--quiet]\n"
+    "       zorvane info [--plugin BUNDLE]\n"
+    "Without INPUT, render and thumbnail use the built-in demo clip.\n";
+
+namespace {
+
+const std::map<Command, std::set<std::string>> kAllowed = {
+    {Command::Render,
+     {"-o", "--output", "--fade-in", "--fade-out", "--start", "--frames", "--size", "--vcodec", "--proxy", "--plugin",
+      "--quiet"}},
+    {Command::Thumbnail, {"-o", "--output", "--at", "--size", "--frames", "--plugin", "--quiet"}},
+    {Command::Info, {"--plugin", "--quiet"}},
+};
+
+std::int64_t Count(const std::string &option, const std::string &text, std::int64_t least) {
+  std::int64_t value = 0;
+  const char *end = text.data() + text.size();
+  const auto [p, ec] = std::from_chars(text.data(), end, value);
+  if (ec != std::errc() || p != end || value < least || value > std::numeric_limits<std::int32_t>::max())
+    throw UsageError(option + " " + text + ": expected a whole number of at least " + std::to_string(least));
+  return value;
+}
+
+std::pair<int, int> Size(const std::string &text) {
+  const auto x = text.find_first_of("xX");
+  const auto bad = [&] {
+    return UsageError("--size " + text + ": expected WxH with each side from 1 to " + std::to_string(kMaxFrameSide));
+  };
+  if (x == std::string::npos) throw bad();
+  int w = 0, h = 0;
+  const std::string ws = text.substr(0, x), hs = text.substr(x + 1);
+  auto parse = [&](const std::string &s, int &v) {
+    const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    return ec == std::errc() && p == s.data() + s.size() && !s.empty();
+  };
+  if (!parse(ws, w) || !parse(hs, h) || w < 1 || h < 1 || w > kMaxFrameSide || h > kMaxFrameSide) throw bad();
+  return {w, h};
+}
+
+}  // namespace
+
+Options ParseOptions(const std::vector<std::string> &args) {
+  Options o;
+  if (args.empty()) throw UsageError("no command given");
+  const std::string &cmd = args[0];
+  if (cmd == "-h" || cmd == "--help" || cmd == "help") return o;
+  if (cmd == "render") o.command = Command::Render;
+  else if (cmd == "thumbnail") o.command = Command::Thumbnail;
+  else if (cmd == "info") o.command = Command::Info;
+  else throw UsageError("unknown command '" + cmd + "'");
+
+  const std::set<std::string> &allowed = kAllowed.at(o.command);
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    std::string arg = args[i];
+    std::optional<std::string> inlineValue;
+    if (arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos) {
+      inlineValue = arg.substr(arg.find('=') + 1);
+      arg = arg.substr(0, arg.find('='));
+    }
+    if (arg == "-h" || arg == "--help") {
+      o.command = Command::Help;
+      return o;
+    }
+    if (arg.size() > 1 && arg[0] == '-') {
+      if (!allowed.count(arg)) throw UsageError("unknown option " + arg + " for " + cmd);
+      const bool flag = arg == "--proxy" || arg == "--quiet";
+      if (flag && inlineValue) throw UsageError(arg + " takes no value");
+      std::string value;
+      if (!flag) {
+        if (inlineValue) value = *inlineValue;
+        else if (i + 1 < args.size()) value = args[++i];
+        else throw UsageError(arg + " needs a value");
+      }
+      if (arg == "-o" || arg == "--output") o.output = value;
+      else if (arg == "--fade-in") o.fadeIn = Count(arg, value, 0);
+      else if (arg == "--fade-out") o.fadeOut = Count(arg, value, 0);
+      else if (arg == "--start") o.start = Count(arg, value, 0);
+      else if (arg == "--at") o.at = Count(arg, value, 0);
+      else if (arg == "--frames") o.frames = Count(arg, value, 1);
+      else if (arg == "--size") o.size = Size(value);
+      else if (arg == "--vcodec") o.vcodec = value;
+      else if (arg == "--plugin") o.plugin = value;
+      else if (arg == "--proxy") o.proxy = true;
+      else if (arg == "--quiet") o.quiet = true;
+      continue;
+    }
+    if (o.command == Command::Info) throw UsageError("info takes no input file");
+    if (o.input) throw UsageError("more than one input: " + *o.input + " and " + arg);
+    o.input = arg;
+  }
+  if (o.output && o.output->empty()) throw UsageError("-o needs a file name");
+  if (o.command == Command::Thumbnail) {
+    if (!o.output) throw UsageError("thumbnail needs -o FILE.png");
+    const std::string &out = *o.output;
+    if (out.size() < 4 || (out.compare(out.size() - 4, 4, ".png") && out.compare(out.size() - 4, 4, ".PNG")))
+      throw UsageError("thumbnail writes a PNG: " + out + " does not end in .png");
+  }
+  return o;
+}
+
+}  // namespace zv::host

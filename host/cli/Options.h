@@ -1,0 +1,38 @@
+// The command line of zorvane:
+//   zorvane render [INPUT] [-o OUTPUT] [--fade-in N] [--fade-out N] [--start N] [--frames N]
+//                  [--size WxH] [--vcodec NAME] [--proxy] [--plugin BUNDLE] [--quiet]
+//   zorvane thumbnail [INPUT] -o FILE.png [--at N] [--size WxH] [--frames N] [--plugin BUNDLE] [--quiet]
+//   zorvane info [--plugin BUNDLE]
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zv::host {
+
+enum class Command { Help, Info, Render, Thumbnail };
+
+struct Options {
+  Command command = Command::Help;
+  std::optional<std::string> input;  // none: the built-in demo clip
+  std::optional<std::string> output;
+  std::int64_t fadeIn = 0, fadeOut = 0, start = 0, at = 0;
+  std::optional<std::int64_t> frames;
+  std::optional<std::pair<int, int>> size;
+  std::string vcodec;
+  std::string plugin;
+  bool proxy = false;
+  bool quiet = false;
+};
+
+// Throws Failure with exit status 2 on a usage error.
+Options ParseOptions(const std::vector<std::string> &args);
+
+extern const char kUsage[];
+
+// The largest width or height of a frame.
+constexpr int kMaxFrameSide = 16384;
+
+}  // namespace zv::host

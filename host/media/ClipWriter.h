@@ -1,0 +1,49 @@
+// Writes a rendered clip: the container follows the output's extension (.mp4,
+// .mkv, .mov, .nut, .avi; .png writes one picture per frame), the encoder is
+// the one asked for or the container's usual one. The file appears under its
+// name only when Finish succeeds.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "media/Clip.h"
+#include "media/Image.h"
+
+namespace zv::media {
+
+struct WriterSettings {
+  std::string path;
+  int width = 0;
+  int height = 0;
+  AVRational frameRate{30, 1};
+  std::string videoCodec;  // empty: the container's usual one
+  int sampleRate = 0;      // 0: no sound track
+  int channels = 0;
+};
+
+class ClipWriter {
+ public:
+  virtual ~ClipWriter() = default;
+  virtual void WriteFrame(const ArgbView &frame) = 0;
+  // The next samples of the sound track (planar float at the settings' rate).
+  virtual void WriteAudio(const AudioBlock &samples) = 0;
+  virtual void Finish() = 0;
+  // Removes what was written; also what destroying an unfinished writer does.
+  virtual void Abandon() = 0;
+  virtual std::string VideoCodecName() const = 0;
+};
+
+// Throws MediaError: unknown container or encoder, an encoder the container
+// cannot hold, an output that cannot be created.
+std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings);
+
+// True for the output names that write one picture per frame.
+bool IsPictureSequence(const std::string &path);
+// The file name of frame index of a picture sequence.
+std::string SequenceFileName(const std::string &path, std::int64_t index);
+
+// One picture, written through a temporary file.
+void WritePng(const std::string &path, const ArgbView &image);
+
+}  // namespace zv::media

@@ -1,0 +1,110 @@
+#include "media/VideoEncoder.h"
+
+#include <cstring>
+
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
+#include "media/FrameConverter.h"
+
+namespace zv::media {
+
+namespace {
+
+bool Supports(const AVCodec *codec, AVPixelFormat fmt) {
+  if (!codec->pix_fmts) return true;
+  for (const AVPixelFormat *p = codec->pix_fmts; *p != AV_PIX_FMT_NONE; ++p)
+    if (*p == fmt) return true;
+  return false;
+}
+
+bool FitsSubsampling(AVPixelFormat fmt, int width, int height) {
+  const AVPixFmtDescriptor *d = av_pix_fmt_desc_get(fmt);
+  return d && width % (1 << d->log2_chroma_w) == 0 && height % (1 << d->log2_chroma_h) == 0;
+}
+
+}  // namespace
+
+AVPixelFormat EncoderPixelFormat(const AVCodec *codec, int width, int height) {
+  // Formats that keep every byte of ARGB, best first.
+  for (AVPixelFormat fmt : {AV_PIX_FMT_ARGB, AV_PIX_FMT_RGBA, AV_PIX_FMT_BGRA, AV_PIX_FMT_ABGR, AV_PIX_FMT_GBRAP})
+    if (Supports(codec, fmt)) return fmt;
+  if (Supports(codec, AV_PIX_FMT_YUV420P) && FitsSubsampling(AV_PIX_FMT_YUV420P, width, height))
+    return AV_PIX_FMT_YUV420P;
+  if (codec->pix_fmts) {
+    for (const AVPixelFormat *p = codec->pix_fmts; *p != AV_PIX_FMT_NONE; ++p)
+      if (FitsSubsampling(*p, width, height) && sws_isSupportedOutput(*p)) return *p;
+  }
+  return AV_PIX_FMT_NONE;
+}
+
+VideoEncoder::VideoEncoder(const AVCodec *codec, int width, int height, AVRational frameRate, bool globalHeader)
+    : frame_(NewFrame()) {
+  const AVPixelFormat fmt = EncoderPixelFormat(codec, width, height);
+  if (fmt == AV_PIX_FMT_NONE)
+    throw MediaError(std::string(codec->name) + " cannot encode a " + std::to_string(width) + "x" +
+                     std::to_string(height) + " picture");
+  ctx_.reset(avcodec_alloc_context3(codec));
+  if (!ctx_) throw std::bad_alloc();
+  ctx_->width = width;
+  ctx_->height = height;
+  ctx_->pix_fmt = fmt;
+  ctx_->time_base = av_inv_q(frameRate);
+  ctx_->framerate = frameRate;
+  ctx_->thread_count = 0;
+  const bool yuv = !(av_pix_fmt_desc_get(fmt)->flags & AV_PIX_FMT_FLAG_RGB);
+  if (yuv) {
+    const bool hd = height >= 720;
+    ctx_->colorspace = hd ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
+    ctx_->color_primaries = hd ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
+    ctx_->color_trc = hd ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
+    ctx_->color_range = AVCOL_RANGE_MPEG;
+  }
+  if (globalHeader) ctx_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  Check(avcodec_open2(ctx_.get(), codec, nullptr), (std::string("cannot open the encoder ") + codec->name).c_str());
+
+  frame_->format = fmt;
+  frame_->width = width;
+  frame_->height = height;
+  Check(av_frame_get_buffer(frame_.get(), 0), "frame buffer");
+  if (fmt != AV_PIX_FMT_ARGB) {
+    sws_.reset(sws_getContext(width, height, AV_PIX_FMT_ARGB, width, height, fmt, ExactScalerFlags(false), nullptr,
+                              nullptr, nullptr));
+    if (!sws_) throw MediaError(std::string("cannot convert to ") + av_get_pix_fmt_name(fmt));
+    if (yuv) {
+      int *inv, *table, srcRange, dstRange, brightness, contrast, saturation;
+      if (sws_getColorspaceDetails(sws_.get(), &inv, &srcRange, &table, &dstRange, &brightness, &contrast,
+                                   &saturation) >= 0)
+        sws_setColorspaceDetails(sws_.get(), inv, 1, sws_getCoefficients(SwsColorspaceOf(ctx_->colorspace, height)),
+                                 0, brightness, contrast, saturation);
+    }
+  }
+}
+
+void VideoEncoder::Send(const ArgbView &image, std::int64_t pts) {
+  if (image.width != ctx_->width || image.height != ctx_->height) throw MediaError("frame of the wrong size");
+  Check(av_frame_make_writable(frame_.get()), "frame buffer");
+  if (!sws_) {
+    for (int y = 0; y < image.height; ++y)
+      std::memcpy(frame_->data[0] + static_cast<std::ptrdiff_t>(y) * frame_->linesize[0], image.Row(y),
+                  static_cast<std::size_t>(image.width) * 4);
+  } else {
+    const uint8_t *src[4] = {image.data, nullptr, nullptr, nullptr};
+    const int srcStride[4] = {static_cast<int>(image.stride), 0, 0, 0};
+    sws_scale(sws_.get(), src, srcStride, 0, image.height, frame_->data, frame_->linesize);
+  }
+  frame_->pts = pts;
+  Check(avcodec_send_frame(ctx_.get(), frame_.get()), "encoding failed");
+}
+
+void VideoEncoder::Flush() { Check(avcodec_send_frame(ctx_.get(), nullptr), "encoding failed"); }
+
+bool VideoEncoder::Receive(AVPacket *packet) {
+  const int r = avcodec_receive_packet(ctx_.get(), packet);
+  if (r == AVERROR(EAGAIN) || r == AVERROR_EOF) return false;
+  Check(r, "encoding failed");
+  return true;
+}
+
+}  // namespace zv::media

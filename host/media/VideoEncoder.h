@@ -1,0 +1,29 @@
+// One video encoder fed with ARGB frames: picks the encoder's pixel format
+// (ARGB itself, else another format that keeps alpha, else its usual one) and
+// converts with exact scaler settings.
+#pragma once
+
+#include "media/FFmpeg.h"
+#include "media/Image.h"
+
+namespace zv::media {
+
+class VideoEncoder {
+ public:
+  VideoEncoder(const AVCodec *codec, int width, int height, AVRational frameRate, bool globalHeader);
+
+  AVCodecContext *Context() const { return ctx_.get(); }
+  void Send(const ArgbView &image, std::int64_t pts);
+  void Flush();
+  // The next packet, false when the encoder wants more input or is done.
+  bool Receive(AVPacket *packet);
+
+ private:
+  CodecContextPtr ctx_;
+  FramePtr frame_;
+  SwsPtr sws_;
+};
+
+AVPixelFormat EncoderPixelFormat(const AVCodec *codec, int width, int height);
+
+}  // namespace zv::media

@@ -1,0 +1,140 @@
+// Every bad input ends with one line naming the file and the reason, exit
+// status 1 (the work failed) or 2 (usage), and no output file.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <sys/types.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <set>
+#include <vector>
+#include <thread>
+
+#include "HostTestUtil.h"
+
+namespace zv::host {
+namespace {
+
+using test::Ffmpeg;
+using test::Scratch;
+using test::Zorvane;
+
+// Names in the folder other than the inputs the test made.
+std::vector<std::string> Outputs(const Scratch &dir, const std::set<std::string> &inputs) {
+  std::vector<std::string> names;
+  for (const auto &e : std::filesystem::directory_iterator(dir.Path())) {
+    const std::string name = e.path().filename().string();
+    if (name != "prefs" && !inputs.count(name)) names.push_back(name);
+  }
+  return names;
+}
+
+void ExpectOneLine(const test::Run &run, int status, const std::string &mentions) {
+  EXPECT_EQ(run.status, status) << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  EXPECT_EQ(run.err.rfind("zorvane: ", 0), 0u) << run.err;
+  EXPECT_NE(run.err.find(mentions), std::string::npos) << "expected '" << mentions << "' in: " << run.err;
+}
+
+TEST(BadInput, InputsThatAreNoUsableClip) {
+  Scratch dir;
+  { std::ofstream(dir / "notes.txt") << "just some words\n"; }
+  ASSERT_TRUE(Ffmpeg("-f lavfi -i testsrc2=s=64x48:r=30 -frames:v 60 -c:v ffv1 " + (dir / "cut.avi")));
+  std::filesystem::resize_file(dir / "cut.avi", std::filesystem::file_size(dir / "cut.avi") / 2);
+  ASSERT_TRUE(Ffmpeg("-f lavfi -i testsrc2=s=64x48:r=30 -frames:v 0 -c:v ffv1 " + (dir / "empty.mkv")));
+  ASSERT_TRUE(Ffmpeg("-f lavfi -i testsrc2=s=64x48:r=30 -frames:v 10 -c:v ffv1 " + (dir / "ten.mkv")));
+  ASSERT_TRUE(Ffmpeg("-f lavfi -i sine=d=0.5 " + (dir / "sound.wav")));
+  const std::set<std::string> inputs = {"notes.txt", "cut.avi", "empty.mkv", "ten.mkv", "sound.wav"};
+
+  ExpectOneLine(Zorvane(dir, "render missing.mp4 -o out.mp4"), 1, "missing.mp4: no such file");
+  ExpectOneLine(Zorvane(dir, "render notes.txt -o out.mp4"), 1, "notes.txt: not a video");
+  ExpectOneLine(Zorvane(dir, "render sound.wav -o out.mp4"), 1, "sound.wav: not a video");
+  ExpectOneLine(Zorvane(dir, "render cut.avi -o out.mkv"), 1, "cut.avi: truncated or damaged");
+  ExpectOneLine(Zorvane(dir, "render empty.mkv -o out.mkv"), 1, "empty.mkv: no frames");
+  ExpectOneLine(Zorvane(dir, "render ten.mkv --start 10 -o out.mkv"), 1, "ten.mkv: --start 10 is beyond the last frame (9)");
+  ExpectOneLine(Zorvane(dir, "render ten.mkv --start 5 --frames 6 -o out.mkv"), 1, "runs past the last frame (9)");
+  ExpectOneLine(Zorvane(dir, "thumbnail ten.mkv --at 10 -o t.png"), 1, "ten.mkv: --at 10 is beyond");
+  EXPECT_EQ(Outputs(dir, inputs), std::vector<std::string>{});
+
+  // What decodes of a damaged clip can still be rendered on purpose.
+  const test::Run part = Zorvane(dir, "render cut.avi --frames 5 -o part.mkv --quiet");
+  EXPECT_EQ(part.status, 0) << part.err;
+}
+
+TEST(BadInput, OutputsThatCannotBeWritten) {
+  Scratch dir;
+  { std::ofstream(dir / "plain") << "a file, not a folder\n"; }
+  { std::ofstream(dir / "keep.mp4") << "precious"; }
+  std::filesystem::create_directory(dir / "locked");
+  std::filesystem::permissions(dir / "locked", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+
+  ExpectOneLine(Zorvane(dir, "render --frames 3 -o nowhere/out.mp4"), 1, "nowhere/out.mp4: cannot write");
+  ExpectOneLine(Zorvane(dir, "render --frames 3 -o plain/out.mp4"), 1, "plain/out.mp4: cannot write");
+  ExpectOneLine(Zorvane(dir, "thumbnail -o nowhere/t.png"), 1, "nowhere/t.png: cannot write");
+  if (geteuid() != 0)  // root writes anywhere
+    ExpectOneLine(Zorvane(dir, "render --frames 3 -o locked/out.mp4"), 1, "locked/out.mp4: cannot write");
+  ExpectOneLine(Zorvane(dir, "render --frames 3 -o out.xyz"), 1, "out.xyz: unknown output type");
+  ExpectOneLine(Zorvane(dir, "render --frames 3 --vcodec nosuch -o keep.mp4"), 1, "unknown video encoder 'nosuch'");
+  ExpectOneLine(Zorvane(dir, "render --frames 3 --vcodec ffvhuff -o keep.mp4"), 1, "keep.mp4: a .mp4 file cannot hold");
+  EXPECT_EQ(test::Slurp(dir / "keep.mp4"), "precious");
+  EXPECT_EQ(Outputs(dir, {"plain", "keep.mp4", "locked"}), std::vector<std::string>{});
+  std::filesystem::permissions(dir / "locked", std::filesystem::perms::owner_all);
+}
+
+TEST(BadInput, BundlesThatCannotBeLoaded) {
+  Scratch dir;
+  const std::filesystem::path broken = dir.Path() / "Broken.bundle";
+  std::filesystem::create_directories(broken / "Contents" / "Linux");
+  std::filesystem::copy_file(std::string(ZORVANE_BUNDLE_PATH) + "/Contents/Info.plist", broken / "Contents/Info.plist");
+  // A real shared library, but without the entry point.
+  std::filesystem::copy_file(std::string(ZORVANE_BIN_DIR) + "/../lib/libzorvane-platform.so",
+                             broken / "Contents/Linux/zorvane.so");
+  ExpectOneLine(Zorvane(dir, "info --plugin Missing.bundle"), 1, "Missing.bundle: no such bundle");
+  ExpectOneLine(Zorvane(dir, "info --plugin Broken.bundle"), 1, "exports no \"main\"");
+  ExpectOneLine(Zorvane(dir, "render --frames 2 --plugin Broken.bundle -o out.mp4"), 1, "exports no \"main\"");
+  std::filesystem::remove(broken / "Contents/Info.plist");
+  ExpectOneLine(Zorvane(dir, "info --plugin Broken.bundle"), 1, "Broken.bundle: not a bundle");
+  EXPECT_FALSE(std::filesystem::exists(dir / "out.mp4"));
+}
+
+TEST(BadInput, UsageErrorsExitWithTwo) {
+  Scratch dir;
+  for (const char *args : {"", "paint", "render --size 0x10", "render --size 20000x10", "render --size 64",
+                           "render --frames 0", "render --start -1", "render --fade-in x", "render --bogus",
+                           "render a.mp4 b.mp4", "thumbnail", "thumbnail -o t.jpg", "info extra", "render -o"}) {
+    const test::Run run = Zorvane(dir, args);
+    EXPECT_EQ(run.status, 2) << args << ": " << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << args << ": " << run.err;
+  }
+  EXPECT_EQ(Zorvane(dir, "--help").status, 0);
+  EXPECT_EQ(Outputs(dir, {}), std::vector<std::string>{});
+}
+
+TEST(BadInput, InterruptedRenderLeavesNothing) {
+  Scratch dir;
+  { std::ofstream(dir / "big.mkv") << "older"; }
+  const std::string cmd = "cd '" + dir.Path().string() + "' && XDG_CONFIG_HOME='" + (dir / "prefs") + "' exec '" +
+                          ZORVANE_BIN_DIR + "/zorvane' render --size 1920x1080 --vcodec ffv1 -o big.mkv --quiet";
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char *>(nullptr));
+    _exit(127);
+  }
+  // Wait for the temporary file, then interrupt.
+  for (int i = 0; i < 200 && Outputs(dir, {"big.mkv"}).empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  kill(child, SIGINT);
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(test::Slurp(dir / "big.mkv"), "older");
+  EXPECT_EQ(Outputs(dir, {"big.mkv"}), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace zv::host

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "MediaTestUtil.h"
+#include "media/ClipReader.h"
+#include "media/FFmpeg.h"
+
+namespace zv::media {
+namespace {
+
+using test::Ffmpeg;
+using test::NumberedSource;
+using test::ScratchDir;
+
+constexpr int kFrames = 45;
+
+std::vector<ArgbImage> ReadAll(ClipReader &reader, int width, int height) {
+  std::vector<ArgbImage> frames;
+  for (int i = 0; i < reader.Info().frameCount; ++i) {
+    frames.emplace_back(width, height);
+    reader.ReadFrame(i, frames.back().View(), Quality::High);
+  }
+  return frames;
+}
+
+// Red of a pixel in the flat right half, where frame n has limited-range luma 4n + 20.
+int FlatRed(const ArgbImage &image) { return image.pixels[(24 * image.width + 48) * 4 + 1]; }
+int ExpectedRed(int n) { return static_cast<int>(std::lround((4 * n + 20 - 16) * 255.0 / 219.0)); }
+
+struct Case {
+  const char *name;
+  const char *file;
+  const char *encode;
+};
+
+class RandomAccess : public ::testing::TestWithParam<Case> {};
+
+// Each frame, however it is reached, is the frame of that index: read straight
+// through, then in a shuffled order with jumps back and far ahead.
+TEST_P(RandomAccess, GivesTheFrameSequentialReadingGives) {
+  ScratchDir dir;
+  const std::string path = dir / GetParam().file;
+  ASSERT_TRUE(Ffmpeg(NumberedSource(kFrames) + " " + GetParam().encode + " " + path));
+
+  ClipReader sequential(path);
+  ASSERT_EQ(sequential.Info().frameCount, kFrames);
+  EXPECT_EQ(sequential.Info().width, 64);
+  EXPECT_EQ(sequential.Info().height, 48);
+  EXPECT_TRUE(sequential.Damage().empty()) << sequential.Damage();
+  const std::vector<ArgbImage> frames = ReadAll(sequential, 64, 48);
+  for (int n = 0; n < kFrames; ++n) EXPECT_NEAR(FlatRed(frames[n]), ExpectedRed(n), 4) << "frame " << n;
+
+  std::vector<int> order(kFrames);
+  for (int i = 0; i < kFrames; ++i) order[i] = i;
+  std::shuffle(order.begin(), order.end(), std::mt19937(7));
+  order.insert(order.end(), {kFrames - 1, 0, kFrames - 1, 1, 30, 2});
+  ClipReader jumping(path);
+  for (int n : order) {
+    ArgbImage image(64, 48);
+    jumping.ReadFrame(n, image.View(), Quality::High);
+    ASSERT_EQ(image.pixels, frames[n].pixels) << "frame " << n;
+  }
+  EXPECT_GT(jumping.GetStats().seeks, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codecs, RandomAccess,
+    ::testing::Values(Case{"H264", "h264.mp4", "-c:v libx264 -g 12 -bf 2"},
+                      Case{"Mpeg4AviWithBFrames", "mpeg4.avi", "-c:v mpeg4 -g 12 -bf 2 -q:v 2"},
+                      Case{"Ffv1", "ffv1.mkv", "-c:v ffv1 -g 10"},
+                      Case{"Vp9", "vp9.webm", "-c:v libvpx-vp9 -g 12 -deadline realtime -b:v 1M"},
+                      Case{"H264Matroska", "h264.mkv", "-c:v libx264 -g 15 -bf 3"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ClipReader, ScalesOnRequestAndKeepsTheCacheAcrossSizes) {
+  ScratchDir dir;
+  const std::string path = dir / "c.mkv";
+  ASSERT_TRUE(Ffmpeg(NumberedSource(10) + " -c:v ffv1 " + path));
+  ClipReader reader(path);
+  ArgbImage big(128, 96), small(32, 24), fast(32, 24);
+  reader.ReadFrame(9, big.View(), Quality::High);
+  reader.ReadFrame(9, small.View(), Quality::High);
+  reader.ReadFrame(9, fast.View(), Quality::Low);
+  EXPECT_NEAR(big.pixels[(48 * 128 + 96) * 4 + 1], ExpectedRed(9), 4);
+  EXPECT_NEAR(small.pixels[(12 * 32 + 24) * 4 + 1], ExpectedRed(9), 4);
+  EXPECT_NEAR(fast.pixels[(12 * 32 + 24) * 4 + 1], ExpectedRed(9), 4);
+  EXPECT_EQ(big.pixels[0], 255);  // opaque
+}
+
+TEST(ClipReader, StillPictureIsAOneFrameClipWithItsAlpha) {
+  ScratchDir dir;
+  const std::string path = dir / "still.png";
+  ASSERT_TRUE(Ffmpeg("-f lavfi -i color=c=0x336699@0.5:s=20x10,format=rgba -frames:v 1 " + path));
+  ClipReader reader(path);
+  EXPECT_EQ(reader.Info().frameCount, 1);
+  ArgbImage image(20, 10);
+  reader.ReadFrame(0, image.View(), Quality::High);
+  EXPECT_EQ(image.pixels[0], 0x7F);  // 0.5 * 255, truncated by the source
+  EXPECT_EQ(image.pixels[1], 0x33);
+  EXPECT_EQ(image.pixels[2], 0x66);
+  EXPECT_EQ(image.pixels[3], 0x99);
+  EXPECT_THROW(reader.ReadFrame(1, image.View(), Quality::High), MediaError);
+}
+
+TEST(ClipReader, RefusesWhatIsNoVideo) {
+  ScratchDir dir;
+  EXPECT_THROW(ClipReader(dir / "missing.mp4"), MediaError);
+  const std::string text = dir / "notes.mp4";
+  ASSERT_TRUE(std::system(("echo 'not a video at all' > " + text).c_str()) == 0);
+  EXPECT_THROW(ClipReader{text}, MediaError);
+  const std::string sound = dir / "sound.wav";
+  ASSERT_TRUE(Ffmpeg("-f lavfi -i sine=d=0.2 " + sound));
+  try {
+    ClipReader reader(sound);
+    FAIL() << "a sound file read as video";
+  } catch (const MediaError &e) {
+    EXPECT_NE(std::string(e.what()).find("no picture stream"), std::string::npos) << e.what();
+  }
+}
+
+TEST(ClipReader, TruncatedFileReportsTheDamageAndServesWhatDecodes) {
+  ScratchDir dir;
+  // (A NUT file without its index announces no length, so its loss goes unseen.)
+  for (const char *name : {"t.avi", "t.mkv", "t.mov"}) {
+    const std::string path = dir / name;
+    ASSERT_TRUE(Ffmpeg(NumberedSource(60) + " -c:v ffv1 -movflags +faststart " + path));
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+    ClipReader reader(path);
+    EXPECT_FALSE(reader.Damage().empty()) << name;
+    EXPECT_GT(reader.Info().frameCount, 5) << name;
+    EXPECT_LT(reader.Info().frameCount, 60) << name;
+    ArgbImage image(64, 48);
+    reader.ReadFrame(reader.Info().frameCount - 1, image.View(), Quality::High);
+  }
+}
+
+TEST(ClipReader, SoundFollowsTheFramesWhereverItIsRead) {
+  ScratchDir dir;
+  const std::string path = dir / "s.mkv";
+  ASSERT_TRUE(Ffmpeg(NumberedSource(60) + " -f lavfi -i sine=f=440:r=48000:d=2 -map 0 -map 1 -c:v ffv1 -c:a pcm_s16le " + path));
+  ClipReader reader(path);
+  ASSERT_EQ(reader.Info().sampleRate, 48000);
+  ASSERT_EQ(reader.Info().channels, 1);
+  std::vector<AudioBlock> seq;
+  for (int f = 0; f < 60; ++f) {
+    const std::int64_t a = FrameSample(f, reader.Info().frameRate, 48000);
+    seq.emplace_back(1, static_cast<int>(FrameSample(f + 1, reader.Info().frameRate, 48000) - a));
+    reader.MixAudio(a, seq.back(), 1.0f);
+  }
+  float peak = 0;
+  for (float v : seq[10].data) peak = std::max(peak, std::abs(v));
+  EXPECT_GT(peak, 0.1f);
+  for (int f : {50, 3, 40, 0, 59}) {
+    AudioBlock again(1, seq[f].samples);
+    reader.MixAudio(FrameSample(f, reader.Info().frameRate, 48000), again, 1.0f);
+    for (int i = 0; i < again.samples; ++i) ASSERT_NEAR(again.data[i], seq[f].data[i], 1e-6) << f << ":" << i;
+  }
+  AudioBlock half(1, 100);
+  reader.MixAudio(FrameSample(20, reader.Info().frameRate, 48000), half, 0.5f);
+  EXPECT_NEAR(half.data[50], 0.5f * seq[20].data[50], 1e-6);
+}
+
+}  // namespace
+}  // namespace zv::media
