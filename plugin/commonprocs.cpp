@@ -1,6 +1,7 @@
 #include "commonprocs.h"
 
 #include <Dialogs.h>
+#include <Nib.h>
 #include <Processes.h>
 #include <TextUtils.h>
 
@@ -134,6 +135,63 @@ void Assert(const void *thePtr, std::string_view failLocation) {
   Str255 where;
   CopyC2PStr(failLocation, where);
   Assert(thePtr, where);
+}
+
+// ---- Windows --------------------------------------------------------------
+
+namespace {
+
+// "OpenNibWindow Failed" naming what could not be made and the error code.
+[[noreturn]] void NibFailed(std::string_view what, const char *theIdentifier, const char *nibName,
+                            const char *windowName, OSStatus err) {
+  Str255 text, number;
+  CopyC2PStr(what, text);
+  AppendCStr(text, "\"");
+  AppendCStr(text, theIdentifier);
+  AppendCStr(text, "/");
+  AppendCStr(text, nibName);
+  if (windowName) {
+    AppendCStr(text, "/");
+    AppendCStr(text, windowName);
+  }
+  AppendCStr(text, "\" as it returned errcode #");
+  Num2Text(err, number);
+  AppendPStr(text, number);
+  AppendCStr(text, ".");
+  Terminate("OpenNibWindow Failed", std::string_view(reinterpret_cast<const char *>(text + 1), text[0]));
+}
+
+}  // namespace
+
+WindowRef OpenNibWindowFromCFBundle(const char *theIdentifier, const char *theNib, const char *theWindow) {
+  CFStringRef identifier = __CFStringMakeConstantString(theIdentifier);
+  Str255 where;
+  CopyC2PStr("Cannot allocate CFSTR for ", where);
+  AppendCStr(where, theIdentifier);
+  Assert(identifier, where);
+  CFBundleRef bundle = CFBundleGetBundleWithIdentifier(identifier);
+  CopyC2PStr("Cannot allocate bundle for ID = ", where);
+  AppendCStr(where, theIdentifier);
+  Assert(bundle, where);
+  CFRetain(bundle);
+
+  const char *nibName = theNib && theNib[0] ? theNib : cMyPluginName;
+  CFStringRef nibString = CFStringCreateWithCString(kCFAllocatorDefault, nibName, kCFStringEncodingUTF8);
+  IBNibRef nib = nullptr;
+  OSStatus err = CreateNibReferenceWithCFBundle(bundle, nibString, &nib);
+  CFRelease(nibString);
+  if (err != noErr) NibFailed("Unable to CreateNibReferenceWithCFBundle for ", theIdentifier, nibName, nullptr, err);
+
+  CFStringRef windowString = CFStringCreateWithCString(kCFAllocatorDefault, theWindow, kCFStringEncodingUTF8);
+  WindowRef window = nullptr;
+  err = CreateWindowFromNib(nib, windowString, &window);
+  CFRelease(windowString);
+  // Ending without a word would leave the user guessing: say what failed.
+  if (err != noErr) NibFailed("Unable to CreateWindowFromNib for ", theIdentifier, nibName, theWindow, err);
+
+  DisposeNibReference(nib);
+  CFRelease(bundle);
+  return window;
 }
 
 // ---- Offscreen images -----------------------------------------------------

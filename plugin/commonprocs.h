@@ -33,6 +33,11 @@ void Notify(std::string_view theMessage);
 [[noreturn]] void Terminate(std::string_view headline, std::string_view description);
 void Assert(const void *thePtr, std::string_view failLocation);
 
+// Windows from the bundle's window descriptions. An empty nib name means the
+// product's own; a window that cannot be made ends the process with a stop
+// alert that says why.
+WindowRef OpenNibWindowFromCFBundle(const char *theIdentifier, const char *theNib, const char *theWindow);
+
 // Offscreen images.
 GWorldPtr AllocateRectGWorld(Rect theRect);
 void LockGWorld(GWorldPtr theGW);

@@ -2,6 +2,8 @@
 
 #include "pascalFX.h"
 
+#include "commonprocs.h"
+
 #include <MacMemory.h>
 #include <Resources.h>
 
@@ -10,7 +12,7 @@
 #include <cstring>
 
 // Sections: globals · entry and dispatch · description · render pass ·
-// frame driver · placeholder · dialog frames.
+// frame driver · placeholder · dialog frames · custom button.
 
 Ptr gPascalData = nullptr;
 Boolean gPascalInited = false;
@@ -114,6 +116,7 @@ extern "C" HYPluginResult iMovieMain(SInt16 which, _PluginParams *params) {
     case kPlugFilePlaceHolder: return MakeEffectPlaceHolders(which, params);
     case kPlugDoFrame: return EffectDrives(which, params);
     case kPlugTerminate: return EffectEnds(which, params);
+    case kPlugCustomButtonClick: return CustomButtons(which, params);
     default: return kPluginOK;
   }
 }
@@ -358,4 +361,31 @@ SInt16 GetFrameIntoGW(GWorldPtr target, _PluginParams *params, SInt32 frameIndex
     result = params->procs->ReleaseFrame(params->instance, cookie);
   }
   return static_cast<SInt16>(result);
+}
+
+// ---- Custom button --------------------------------------------------------
+
+void MediaFrameSize(SInt16 mediaType, SInt16 &width, SInt16 &height) {
+  switch (mediaType) {
+    case 2: width = 720; height = 576; break;
+    case 3: width = 960; height = 540; break;
+    default: width = 720; height = 480; break;
+  }
+}
+
+HYPluginResult CustomButtons(SInt16, _PluginParams *params) {
+  const SInt32 absoluteFrame = params->renderFrame + gMostRecentStartFrame;
+  SInt16 width, height;
+  MediaFrameSize(GetMediaFormat(gPascalData), width, height);
+  GWorldPtr source = nullptr;
+  SInt16 volume = 0;
+  SInt32 cookie = 0;
+  (void)params->procs->GetFrame(params->instance, absoluteFrame, &source, width, height, kDVHighQuality, &volume,
+                                &cookie);
+  if (source)
+    ConfigurePlugIn(gPascalData, source, params, absoluteFrame, gMostRecentFrameCount);
+  else  // the dialog needs a frame to work on
+    Notify("The effect cannot be set up: the host delivered no frame to preview.");
+  (void)params->procs->ReleaseFrame(params->instance, cookie);
+  return kPluginOK;
 }

@@ -28,6 +28,9 @@ HYPluginResult EffectBegins(SInt16 which, _PluginParams *params);
 HYPluginResult EffectEnds(SInt16 which, _PluginParams *params);
 HYPluginResult EffectDrives(SInt16 which, _PluginParams *params);
 HYPluginResult MakeEffectPlaceHolders(SInt16 which, _PluginParams *params);
+HYPluginResult CustomButtons(SInt16 which, _PluginParams *params);
+// The frame size the dialog works at for a media type.
+void MediaFrameSize(SInt16 mediaType, SInt16 &width, SInt16 &height);
 HYPluginResult ApplyEffect(GWorldPtr source, _PluginParams *params);
 void ApplyLineArtEffect(GWorldPtr source, GWorldPtr target, _PluginParams *params);
 SInt16 GetFrameIntoGW(GWorldPtr target, _PluginParams *params, SInt32 frameIndex, SInt16 disposeAfterUse);

@@ -3,6 +3,10 @@
 #include "DataHandling.h"
 #include "PluginDefines.h"
 #include "callpixelfx.h"
+#include "clipCTRL.h"
+#include "colorCTRL.h"
+#include "configdlghandler.h"
+#include "pictCTRL.h"
 #include "commonprocs.h"
 #include "prefsloader.h"
 
@@ -70,4 +74,32 @@ void DoEffect(Ptr theData, _PluginParams *, GWorldPtr source, GWorldPtr target, 
   GetGWorld(&savePort, &saveDevice);
   DoPascalPixelEffect(source, target, AsConfig(theData), currentFrame, totalFrames);
   SetGWorld(savePort, saveDevice);
+}
+
+void ConfigurePlugIn(Ptr theData, GWorldPtr source, _PluginParams *params, SInt32 firstFrame, SInt32 frameCount) {
+  PLUGINDATAPTR theConfig = AsConfig(theData);
+  gTheConfig = theConfig;
+  gConfigWorkSpace.THECONFIG = theConfig;
+  gConfigWorkSpace.SOURCECLIP = source;
+  gConfigWorkSpace.IMOVIEPARAMS = params;
+  gConfigWorkSpace.CURRFRAMEINDEX = 0;
+  gConfigWorkSpace.MINFRAMEINDEX = firstFrame;
+  gConfigWorkSpace.MAXFRAMEINDEX = (frameCount > 1 ? frameCount : 1) - 1;
+  gConfigWorkSpace.ACTIVEREL = 1;
+
+  gConfigWorkSpace.THEFXCLIP = AllocateRectGWorld(GetPortRect(source));
+  Assert(gConfigWorkSpace.THEFXCLIP, "Unable to allocate theProcessed in ConffigurePlug Init run");
+  Assert(theData, "uninited theData in Configure master proc. need to call init before calling me");
+  CallPixelEffect(source, gConfigWorkSpace.THEFXCLIP);
+
+  RegisterColorBox();
+  RegisterClipCtrl();
+  RegisterPictureControl();
+  DoConfig(gTheConfig);
+  UnregisterClipCtrl();
+  UnregisterColorBox();
+  UnregisterPictureControl();
+
+  DisposeGWorld(gConfigWorkSpace.THEFXCLIP);
+  gConfigWorkSpace.THEFXCLIP = nullptr;
 }

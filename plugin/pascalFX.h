@@ -17,3 +17,7 @@ SInt16 GetMediaFormat(Ptr theData);
 // Renders one frame of source into target with the configuration theData.
 void DoEffect(Ptr theData, _PluginParams *params, GWorldPtr source, GWorldPtr target, SInt32 currentFrame,
               SInt32 fadeInFrames, SInt32 fadeOutFrames, SInt32 totalFrames);
+
+// Runs the configuration dialog on theData, previewing source, the frame
+// firstFrame of a clip of frameCount frames; returns when the dialog closed.
+void ConfigurePlugIn(Ptr theData, GWorldPtr source, _PluginParams *params, SInt32 firstFrame, SInt32 frameCount);

@@ -19,6 +19,8 @@
 #include "plugin/PluginDriver.h"
 #include "plugin/StoredConfig.h"
 
+#include <ToolkitBackend.h>
+
 namespace zv::host {
 
 namespace {
@@ -206,6 +208,31 @@ int RunThumbnail(const Options &o, std::FILE *out) {
   return 0;
 }
 
+int RunConfigure(const Options &o, std::FILE *out) {
+  PluginBundle bundle(FindBundle(o.plugin));
+  OpenedClip c = OpenClip(o);
+  const media::ClipInfo &info = c.clip->Info();
+  if (o.frame >= info.frameCount)
+    throw Failure(c.name + ": --frame " + std::to_string(o.frame) + " is beyond " + LastFrameText(info.frameCount));
+  // A person gets a window on the screen; a script drives the same dialog.
+  if (o.script) {
+    if (ZvToolkitStart("script", o.script->c_str(), out) != noErr)
+      throw Failure(*o.script + ": cannot read the script");
+  } else if (ZvToolkitStart("sdl", nullptr, nullptr) != noErr) {
+    throw Failure("no display to show the dialog on (set DISPLAY, or run a script with --script FILE)");
+  }
+  HostSession session(c.clip.get(), c.name);
+  PluginDriver driver(bundle.Entry(), session);
+  try {
+    driver.PressButton(info.frameCount, o.frame, info.width, info.height);
+  } catch (...) {
+    ZvToolkitStop();
+    throw;
+  }
+  if (ZvToolkitStop() != 0) throw Failure(o.script.value_or("the dialog") + ": the script failed");
+  return 0;
+}
+
 int RunZorvane(int argc, char **argv) {
   media::QuietFFmpegLog();
   try {
@@ -215,6 +242,7 @@ int RunZorvane(int argc, char **argv) {
       case Command::Info: return RunInfo(o, stdout);
       case Command::Render: return RunRender(o, stdout);
       case Command::Thumbnail: return RunThumbnail(o, stdout);
+      case Command::Configure: return RunConfigure(o, stdout);
     }
   } catch (const Failure &f) {
     std::fprintf(stderr, "zorvane: %s%s\n", f.what(), f.ExitStatus() == 2 ? " (zorvane --help shows the usage)" : "");

@@ -1,4 +1,4 @@
-// The three commands. Each returns the exit status or throws Failure.
+// The commands. Each returns the exit status or throws Failure.
 #pragma once
 
 #include <cstdio>
@@ -10,6 +10,7 @@ namespace zv::host {
 int RunInfo(const Options &options, std::FILE *out);
 int RunRender(const Options &options, std::FILE *out);
 int RunThumbnail(const Options &options, std::FILE *out);
+int RunConfigure(const Options &options, std::FILE *out);
 
 // Parses and runs; prints the one-line error and returns the exit status.
 int RunZorvane(int argc, char **argv);

@@ -13,8 +13,9 @@ const char kUsage[] =
     "usage: zorvane render [INPUT] [-o OUTPUT] [--fade-in N] [--fade-out N] [--start N] [--frames N]\n"
     "                      [--size WxH] [--vcodec NAME] [--proxy] [--plugin BUNDLE] [--quiet]\n"
     "       zorvane thumbnail [INPUT] -o FILE.png [--at N] [--plugin BUNDLE] [--quiet]\n"
+    "       zorvane configure [INPUT] [--frame N] [--script FILE] [--plugin BUNDLE]\n"
     "       zorvane info [--plugin BUNDLE]\n"
-    "Without INPUT, render and thumbnail use the built-in demo clip.\n";
+    "Without INPUT, render, thumbnail and configure use the built-in demo clip.\n";
 
 namespace {
 
@@ -24,6 +25,7 @@ const std::map<Command, std::set<std::string>> kAllowed = {
       "--quiet"}},
     {Command::Thumbnail, {"-o", "--output", "--at", "--size", "--frames", "--plugin", "--quiet"}},
     {Command::Info, {"--plugin", "--quiet"}},
+    {Command::Configure, {"--frame", "--script", "--plugin", "--quiet"}},
 };
 
 std::int64_t Count(const std::string &option, const std::string &text, std::int64_t least) {
@@ -61,6 +63,7 @@ Options ParseOptions(const std::vector<std::string> &args) {
   if (cmd == "render") o.command = Command::Render;
   else if (cmd == "thumbnail") o.command = Command::Thumbnail;
   else if (cmd == "info") o.command = Command::Info;
+  else if (cmd == "configure") o.command = Command::Configure;
   else throw UsageError("unknown command '" + cmd + "'");
 
   const std::set<std::string> &allowed = kAllowed.at(o.command);
@@ -90,6 +93,8 @@ Options ParseOptions(const std::vector<std::string> &args) {
       else if (arg == "--fade-out") o.fadeOut = Count(arg, value, 0);
       else if (arg == "--start") o.start = Count(arg, value, 0);
       else if (arg == "--at") o.at = Count(arg, value, 0);
+      else if (arg == "--frame") o.frame = Count(arg, value, 0);
+      else if (arg == "--script") o.script = value;
       else if (arg == "--frames") o.frames = Count(arg, value, 1);
       else if (arg == "--size") o.size = Size(value);
       else if (arg == "--vcodec") o.vcodec = value;

@@ -2,6 +2,7 @@
 //   zorvane render [INPUT] [-o OUTPUT] [--fade-in N] [--fade-out N] [--start N] [--frames N]
 //                  [--size WxH] [--vcodec NAME] [--proxy] [--plugin BUNDLE] [--quiet]
 //   zorvane thumbnail [INPUT] -o FILE.png [--at N] [--size WxH] [--frames N] [--plugin BUNDLE] [--quiet]
+//   zorvane configure [INPUT] [--frame N] [--script FILE] [--plugin BUNDLE]
 //   zorvane info [--plugin BUNDLE]
 #pragma once
 
@@ -12,13 +13,14 @@
 
 namespace zv::host {
 
-enum class Command { Help, Info, Render, Thumbnail };
+enum class Command { Help, Info, Render, Thumbnail, Configure };
 
 struct Options {
   Command command = Command::Help;
   std::optional<std::string> input;  // none: the built-in demo clip
   std::optional<std::string> output;
-  std::int64_t fadeIn = 0, fadeOut = 0, start = 0, at = 0;
+  std::int64_t fadeIn = 0, fadeOut = 0, start = 0, at = 0, frame = 0;
+  std::optional<std::string> script;  // configure: run the dialog on this script
   std::optional<std::int64_t> frames;
   std::optional<std::pair<int, int>> size;
   std::string vcodec;

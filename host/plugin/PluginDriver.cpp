@@ -153,4 +153,33 @@ void PluginDriver::Placeholder(std::int64_t clipFrames, std::int64_t at, const m
     std::memcpy(target.Row(y), from.Row(y), static_cast<std::size_t>(target.width) * 4);
 }
 
+void PluginDriver::PressButton(std::int64_t clipFrames, std::int64_t at, int width, int height) {
+  session_.ClearReadError();
+  Describe(static_cast<SInt32>(clipFrames));
+  OutputFrame out(width, height);
+  out.Clear();
+  _PluginParams p = NewParams();
+  p.startFrame = 0;
+  p.frameCount = static_cast<SInt32>(clipFrames);
+  p.frameRect = {0, 0, static_cast<short>(height), static_cast<short>(width)};
+  p.frame = out.image;
+  p.clientData = nullptr;
+
+  p.selector = kPlugInitialize;
+  HYPluginResult result = entry_(0, &p);
+  if (result == kPluginOK) {
+    p.selector = kPlugDoFrame;
+    p.renderFrame = static_cast<SInt32>(at);
+    result = entry_(0, &p);
+  }
+  p.selector = kPlugTerminate;
+  const HYPluginResult ended = entry_(0, &p);
+  Expect(result, "the frame at the playhead (" + std::to_string(at) + ")");
+  Expect(ended, "kPlugTerminate");
+
+  p.selector = kPlugCustomButtonClick;
+  p.renderFrame = static_cast<SInt32>(at);
+  Expect(entry_(0, &p), "kPlugCustomButtonClick");
+}
+
 }  // namespace zv::host

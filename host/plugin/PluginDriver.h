@@ -45,6 +45,11 @@ class PluginDriver {
   void RenderPass(const PassSpec &spec, const FrameSink &sink);
   // kPlugGetInfo, then kPlugFilePlaceHolder for clip frame `at` into target.
   void Placeholder(std::int64_t clipFrames, std::int64_t at, const media::ArgbView &target);
+  // What an editor does when the effect's button is pressed with the playhead
+  // on clip frame `at`: shows that frame through the plug-in (a pass over the
+  // whole clip rendering only it), then sends kPlugCustomButtonClick, which
+  // returns when the plug-in's dialog has closed.
+  void PressButton(std::int64_t clipFrames, std::int64_t at, int width, int height);
 
  private:
   _PluginParams NewParams() const;

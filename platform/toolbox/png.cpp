@@ -1,5 +1,7 @@
-// Snapshots: a port's pixels as an RGB PNG. Stored (uncompressed) deflate
-// blocks keep the writer small and its output byte-for-byte reproducible.
+// Snapshots: a port's pixels as an RGB PNG, compressed with zlib (the same
+// pixels always give the same bytes).
+#include <zlib.h>
+
 #include <cstdio>
 #include <vector>
 
@@ -7,22 +9,6 @@
 
 namespace zv::tk {
 namespace {
-
-uint32_t Crc32(const uint8_t *p, size_t n, uint32_t crc = 0) {
-  static uint32_t table[256];
-  static bool ready = false;
-  if (!ready) {
-    for (uint32_t i = 0; i < 256; ++i) {
-      uint32_t c = i;
-      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      table[i] = c;
-    }
-    ready = true;
-  }
-  crc = ~crc;
-  for (size_t i = 0; i < n; ++i) crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-  return ~crc;
-}
 
 void Put32(std::vector<uint8_t> &out, uint32_t v) {
   for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<uint8_t>(v >> s));
@@ -33,7 +19,7 @@ void Chunk(std::vector<uint8_t> &out, const char *type, const std::vector<uint8_
   size_t start = out.size();
   out.insert(out.end(), type, type + 4);
   out.insert(out.end(), data.begin(), data.end());
-  Put32(out, Crc32(out.data() + start, out.size() - start));
+  Put32(out, static_cast<uint32_t>(crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
 }
 
 }  // namespace
@@ -54,20 +40,11 @@ bool WritePng(GWorldPtr port, const std::string &path) {
     raw.push_back(0);
     for (int x = 0; x < w; ++x) raw.insert(raw.end(), base + y * rowBytes + x * 4 + 1, base + y * rowBytes + x * 4 + 4);
   }
-  std::vector<uint8_t> z = {0x78, 0x01};
-  uint32_t a = 1, bsum = 0;
-  for (uint8_t v : raw) a = (a + v) % 65521, bsum = (bsum + a) % 65521;
-  for (size_t off = 0; off < raw.size() || off == 0; off += 65535) {
-    size_t n = std::min<size_t>(65535, raw.size() - off);
-    z.push_back(off + n >= raw.size() ? 1 : 0);
-    z.push_back(static_cast<uint8_t>(n));
-    z.push_back(static_cast<uint8_t>(n >> 8));
-    z.push_back(static_cast<uint8_t>(~n));
-    z.push_back(static_cast<uint8_t>(~n >> 8));
-    z.insert(z.end(), raw.begin() + static_cast<long>(off), raw.begin() + static_cast<long>(off + n));
-    if (off + n >= raw.size()) break;
-  }
-  Put32(z, bsum << 16 | a);
+  uLongf packed = compressBound(static_cast<uLong>(raw.size()));
+  std::vector<uint8_t> z(packed);
+  if (compress2(z.data(), &packed, raw.data(), static_cast<uLong>(raw.size()), Z_BEST_COMPRESSION) != Z_OK) return false;
+  z.resize(packed);
+
 
   std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   std::vector<uint8_t> ihdr;

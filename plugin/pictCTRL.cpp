@@ -1,0 +1,85 @@
+#include "pictCTRL.h"
+
+#include "commonprocs.h"
+
+namespace {
+
+ToolboxObjectClassRef lgPictureControlClassRef = nullptr;
+EventHandlerUPP lgMyHandlerUPP = nullptr;
+
+constexpr const char *kPictureClassID = "com.dravik.kelvora.imageCTRL";
+
+ControlRef EventControl(EventRef theEvent) {
+  ControlRef control = nullptr;
+  GetEventParameter(theEvent, kEventParamDirectObject, typeControlRef, nullptr, sizeof control, nullptr, &control);
+  return control;
+}
+
+void DrawPictureBox(ControlRef control) {
+  Rect bounds;
+  GetControlBounds(control, &bounds);
+  const UInt16 hilite = GetControlHilite(control);
+  if (hilite == kControlDisabledPart || hilite == kControlInactivePart) return;
+  const RGBColor white = SetRGBColor(-1, -1, -1), black = SetRGBColor(0, 0, 0);
+  RGBBackColor(&white);
+  EraseRect(&bounds);
+  RGBForeColor(&black);
+  FrameRect(&bounds);
+  if (hilite != 0) InvertRect(&bounds);  // pressed
+}
+
+}  // namespace
+
+void RegisterPictureControl() {
+  static const EventTypeSpec kEvents[] = {{kEventClassControl, kEventControlDraw},
+                                          {kEventClassControl, kEventControlHitTest},
+                                          {kEventClassControl, kEventControlHit}};
+  lgMyHandlerUPP = NewEventHandlerUPP(PictureControlHandler);
+  RegisterToolboxObjectClass(__CFStringMakeConstantString(kPictureClassID), nullptr, 3, kEvents, lgMyHandlerUPP,
+                             nullptr, &lgPictureControlClassRef);
+}
+
+void UnregisterPictureControl() {
+  if (lgPictureControlClassRef) UnregisterToolboxObjectClass(lgPictureControlClassRef);
+  lgPictureControlClassRef = nullptr;
+  if (lgMyHandlerUPP) DisposeEventHandlerUPP(lgMyHandlerUPP);
+  lgMyHandlerUPP = nullptr;
+}
+
+OSStatus PictureControlHandler(EventHandlerCallRef, EventRef theEvent, void *) {
+  OSStatus result = eventNotHandledErr;
+  switch (GetEventKind(theEvent)) {
+    case kEventControlHitTest: {
+      ControlRef control = EventControl(theEvent);
+      Point where = {0, 0};
+      GetEventParameter(theEvent, kEventParamMouseLocation, typeQDPoint, nullptr, sizeof where, nullptr, &where);
+      Rect bounds;
+      GetControlBounds(control, &bounds);
+      ControlPartCode part = PtInRect(where, &bounds) ? 1 : 0;
+      SetEventParameter(theEvent, kEventParamControlPart, typeControlPartCode, sizeof part, &part);
+      result = noErr;
+      break;
+    }
+    case kEventControlDraw: {
+      CGrafPtr savePort;
+      GDHandle saveDevice;
+      GetGWorld(&savePort, &saveDevice);
+      ControlRef control = EventControl(theEvent);
+      WindowRef owner = GetControlOwner(control);
+      if (GetWindowPort(owner)) {
+        SetPortWindowPort(owner);
+        DrawPictureBox(control);
+      }
+      SetGWorld(savePort, saveDevice);
+      result = noErr;
+      break;
+    }
+    case kEventControlHit:
+      (void)EventControl(theEvent);
+      result = eventNotHandledErr;  // the toolbox sends the box's command, if it has one
+      break;
+    default:
+      break;
+  }
+  return result;
+}
