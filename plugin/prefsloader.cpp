@@ -19,21 +19,21 @@ void C2PStr(const char *text, Str255 theString) {
 }
 
 // Names the preferences file; fnfErr when it does not exist yet.
-OSErr MakePrefsSpec(FSSpec *spec) {
+OSErr MakePrefsSpec(FSSpec *theSpec) {
   short vRefNum = 0;
   long dirID = 0;
   const OSErr err = FindFolder(kOnSystemDisk, kPreferencesFolderType, kDontCreateFolder, &vRefNum, &dirID);
   if (err != noErr) return err;
   Str255 name;
   C2PStr(kPrefsFileName, name);
-  return FSMakeFSSpec(vRefNum, dirID, name, spec);
+  return FSMakeFSSpec(vRefNum, dirID, name, theSpec);
 }
 
 // Opens the preferences file and makes it current; -1 when it cannot.
 short OpenPrefsFile() {
-  FSSpec spec;
-  if (MakePrefsSpec(&spec) != noErr) return -1;
-  const short refNum = FSpOpenResFile(&spec, fsCurPerm);
+  FSSpec theSpec;
+  if (MakePrefsSpec(&theSpec) != noErr) return -1;
+  const short refNum = FSpOpenResFile(&theSpec, fsCurPerm);
   if (refNum == -1) return -1;
   UseResFile(refNum);
   if (ResError() != noErr) {
@@ -127,7 +127,7 @@ Boolean ReadConfig(PLUGINDATAPTR theConfig) {
 }
 
 void CreatePrefsFile() {
-  FSSpec spec;
-  if (MakePrefsSpec(&spec) != fnfErr) return;
-  FSpCreateResFile(&spec, kPrefCreator, kPrefType, smSystemScript);
+  FSSpec theSpec;
+  if (MakePrefsSpec(&theSpec) != fnfErr) return;
+  FSpCreateResFile(&theSpec, kPrefCreator, kPrefType, smSystemScript);
 }

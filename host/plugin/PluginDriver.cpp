@@ -82,15 +82,15 @@ PluginDescription PluginDriver::Describe(SInt32 selectedFrames) {
   return d;
 }
 
-void PluginDriver::RenderPass(const PassSpec &spec, const FrameSink &sink) {
+void PluginDriver::RenderPass(const PassSpec &pass, const FrameSink &sink) {
   session_.ClearReadError();
-  Describe(static_cast<SInt32>(spec.frames));
-  OutputFrame out(spec.width, spec.height);
+  Describe(static_cast<SInt32>(pass.frames));
+  OutputFrame out(pass.width, pass.height);
   _PluginParams p = NewParams();
-  p.startFrame = static_cast<SInt32>(spec.start);
-  p.frameCount = static_cast<SInt32>(spec.frames);
-  p.proxyOnly = spec.proxy;
-  p.frameRect = {0, 0, static_cast<short>(spec.height), static_cast<short>(spec.width)};
+  p.startFrame = static_cast<SInt32>(pass.start);
+  p.frameCount = static_cast<SInt32>(pass.frames);
+  p.proxyOnly = pass.proxy;
+  p.frameRect = {0, 0, static_cast<short>(pass.height), static_cast<short>(pass.width)};
   p.frame = out.image;
   p.clientData = nullptr;
 
@@ -102,14 +102,14 @@ void PluginDriver::RenderPass(const PassSpec &spec, const FrameSink &sink) {
   if (begun == kPluginOK) {
     const media::ArgbView view = ViewOf(out.image);
     out.Clear();  // the plug-in fills frameRect, the whole frame, every time
-    for (std::int64_t r = 0; r < spec.frames; ++r) {
+    for (std::int64_t r = 0; r < pass.frames; ++r) {
       session_.BeginFrame(r);
       p.selector = kPlugDoFrame;
       p.renderFrame = static_cast<SInt32>(r);
       const HYPluginResult result = entry_(0, &p);
       if (result != kPluginOK) {
         failed = result;
-        what = "kPlugDoFrame for frame " + std::to_string(spec.start + r);
+        what = "kPlugDoFrame for frame " + std::to_string(pass.start + r);
         break;
       }
       try {

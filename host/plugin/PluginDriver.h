@@ -42,7 +42,7 @@ class PluginDriver {
   // kPlugGetInfo, kPlugInitialize, kPlugDoFrame for every frame, kPlugTerminate.
   // Throws Failure on a plug-in result other than kPluginOK (naming it, or the
   // reading failure behind it) and when the sink stops the pass.
-  void RenderPass(const PassSpec &spec, const FrameSink &sink);
+  void RenderPass(const PassSpec &pass, const FrameSink &sink);
   // kPlugGetInfo, then kPlugFilePlaceHolder for clip frame `at` into target.
   void Placeholder(std::int64_t clipFrames, std::int64_t at, const media::ArgbView &target);
   // What an editor does when the effect's button is pressed with the playhead

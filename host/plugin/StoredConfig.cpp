@@ -84,16 +84,16 @@ StoredConfigReport ReadStoredConfig() {
     return report;
   }
   static const unsigned char kName[] = "\x0btolvi-Prefs";
-  FSSpec spec{};
-  const OSErr made = FSMakeFSSpec(vRefNum, dirID, kName, &spec);
-  report.path = zv::PathOfFSSpec(spec);
+  FSSpec fileSpec{};
+  const OSErr made = FSMakeFSSpec(vRefNum, dirID, kName, &fileSpec);
+  report.path = zv::PathOfFSSpec(fileSpec);
   if (made == fnfErr) return report;
   if (made != noErr) {
     report.problem = "cannot name the file (error " + std::to_string(made) + ")";
     return report;
   }
   const short previous = CurResFile();
-  const short file = FSpOpenResFile(&spec, fsRdPerm);
+  const short file = FSpOpenResFile(&fileSpec, fsRdPerm);
   if (file == -1) {
     report.problem = "not a readable resource file (error " + std::to_string(ResError()) + ")";
     UseResFile(previous);

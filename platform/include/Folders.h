@@ -28,8 +28,8 @@ enum { smSystemScript = -1 };
    It always exists on the original platform, so it is created when missing. */
 OSErr FindFolder(short vRefNum, OSType folderType, Boolean createFolder, short *foundVRefNum, long *foundDirID);
 
-/* Fills spec even when the file does not exist, and then reports fnfErr. */
-OSErr FSMakeFSSpec(short vRefNum, long dirID, ConstStr255Param fileName, FSSpec *spec);
+/* Fills theSpec even when the file does not exist, and then reports fnfErr. */
+OSErr FSMakeFSSpec(short vRefNum, long dirID, ConstStr255Param fileName, FSSpec *theSpec);
 
 ZV_EXTERN_C_END
 
@@ -37,9 +37,9 @@ ZV_EXTERN_C_END
 #include <string>
 namespace zv {
 /* The file system path an FSSpec names; empty when its folder is unknown. */
-std::string PathOfFSSpec(const FSSpec &spec);
+std::string PathOfFSSpec(const FSSpec &theSpec);
 /* An FSSpec for a path (registers its folder). */
-OSErr FSSpecOfPath(const std::string &path, FSSpec *spec);
+OSErr FSSpecOfPath(const std::string &path, FSSpec *theSpec);
 /* An FSRef for a path of any length, and back; empty for a ref not made here. */
 void FSRefOfPath(const std::string &path, FSRef *ref);
 std::string PathOfFSRef(const FSRef &ref);

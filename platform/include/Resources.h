@@ -19,8 +19,8 @@ ZV_EXTERN_C_BEGIN
 
 enum { fsCurPerm = 0, fsRdPerm = 1, fsWrPerm = 2, fsRdWrPerm = 3 };
 
-void FSpCreateResFile(const FSSpec *spec, OSType creator, OSType fileType, ScriptCode scriptTag);
-short FSpOpenResFile(const FSSpec *spec, SInt8 permission);
+void FSpCreateResFile(const FSSpec *theSpec, OSType creator, OSType fileType, ScriptCode scriptTag);
+short FSpOpenResFile(const FSSpec *theSpec, SInt8 permission);
 void UseResFile(short refNum);
 short CurResFile(void);
 OSErr ResError(void);

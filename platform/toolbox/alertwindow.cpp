@@ -93,8 +93,8 @@ SInt16 RunAlertWindow(SInt16 alertType, const std::string &headline, const std::
     AddControl(*w, std::move(c));
     right -= width + 12;
   }
-  EventTypeSpec spec = {kEventClassCommand, kEventCommandProcess};
-  InstallEventHandler(GetWindowEventTarget(Wrap(w)), AlertHandler, 1, &spec, &state, nullptr);
+  EventTypeSpec commandEvent = {kEventClassCommand, kEventCommandProcess};
+  InstallEventHandler(GetWindowEventTarget(Wrap(w)), AlertHandler, 1, &commandEvent, &state, nullptr);
   WindowRef ref = Wrap(w);
   ShowWindow(ref);
   BringToFront(ref);

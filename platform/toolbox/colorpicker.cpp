@@ -105,8 +105,8 @@ extern "C" OSErr NPickColor(NColorPickerInfo *info) {
 
   Picker picker{Wrap(w), old};
   gPicker = &picker;
-  EventTypeSpec spec = {kEventClassCommand, kEventCommandProcess};
-  InstallEventHandler(GetWindowEventTarget(picker.window), PickerHandler, 1, &spec, &picker, nullptr);
+  EventTypeSpec commandEvent = {kEventClassCommand, kEventCommandProcess};
+  InstallEventHandler(GetWindowEventTarget(picker.window), PickerHandler, 1, &commandEvent, &picker, nullptr);
   ShowWindow(picker.window);
   BringToFront(picker.window);
   RunAppModalLoopForWindow(picker.window);

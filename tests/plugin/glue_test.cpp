@@ -88,10 +88,10 @@ TEST_F(Glue, DescribesTheEffectFromTheBundleStrings) {
 TEST_F(Glue, LongTextsAreCutToTheirBuffers) {
   // A resource file opened later comes first in the chain.
   const std::string path = prefs_.Folder() + "/long.rsrc";
-  FSSpec spec;
-  ASSERT_EQ(zv::FSSpecOfPath(path, &spec), fnfErr);
-  FSpCreateResFile(&spec, 0, 0, smSystemScript);
-  const short ref = FSpOpenResFile(&spec, fsRdWrPerm);
+  FSSpec theSpec;
+  ASSERT_EQ(zv::FSSpecOfPath(path, &theSpec), fnfErr);
+  FSpCreateResFile(&theSpec, 0, 0, smSystemScript);
+  const short ref = FSpOpenResFile(&theSpec, fsRdWrPerm);
   ASSERT_NE(ref, -1);
   auto addList = [](short id, const std::string &text) {
     Handle h = NewHandleClear(2 + 1 + text.size());

@@ -122,9 +122,9 @@ TEST(ConfigRecord, AnyNonZeroKeepPropsByteIsTrue) {
 
 // Every 'Pref' 1 in the file, as (name, bytes).
 std::vector<std::pair<std::string, std::vector<UInt8>>> StoredRecords(const std::string &path) {
-  FSSpec spec;
-  EXPECT_EQ(zv::FSSpecOfPath(path, &spec), noErr);
-  const short ref = FSpOpenResFile(&spec, fsRdPerm);
+  FSSpec theSpec;
+  EXPECT_EQ(zv::FSSpecOfPath(path, &theSpec), noErr);
+  const short ref = FSpOpenResFile(&theSpec, fsRdPerm);
   std::vector<std::pair<std::string, std::vector<UInt8>>> out;
   if (ref == -1) return out;
   UseResFile(ref);
@@ -182,9 +182,9 @@ TEST(PrefsFile, ARejectedRecordLeavesDefaultsAndTheNextSaveRepairsIt) {
 
   // Rewrite the stored record with version 4.
   {
-    FSSpec spec;
-    ASSERT_EQ(zv::FSSpecOfPath(prefs.PrefsFile(), &spec), noErr);
-    const short ref = FSpOpenResFile(&spec, fsRdWrPerm);
+    FSSpec theSpec;
+    ASSERT_EQ(zv::FSSpecOfPath(prefs.PrefsFile(), &theSpec), noErr);
+    const short ref = FSpOpenResFile(&theSpec, fsRdWrPerm);
     ASSERT_NE(ref, -1);
     UseResFile(ref);
     Handle h = Get1Resource(kPref, 1);

@@ -39,7 +39,7 @@ TEST_F(ToolkitTest, AlertInsideAModalLoopReturnsToIt) {
          "expect-window demo\n"
          "click-control butn 1\n");
   demo_ = OpenWindow("demo");
-  EventTypeSpec spec = {kEventClassCommand, kEventCommandProcess};
+  EventTypeSpec theSpec = {kEventClassCommand, kEventCommandProcess};
   static DialogItemIndex hit;
   InstallEventHandler(GetWindowEventTarget(demo_), NewEventHandlerUPP([](EventHandlerCallRef, EventRef e, void *w) {
                         HICommand cmd;
@@ -48,7 +48,7 @@ TEST_F(ToolkitTest, AlertInsideAModalLoopReturnsToIt) {
                         if (cmd.commandID == ZV_FOURCC('o', 'k', ' ', ' ')) QuitAppModalLoopForWindow(static_cast<WindowRef>(w));
                         return OSStatus(noErr);
                       }),
-                      1, &spec, demo_, nullptr);
+                      1, &theSpec, demo_, nullptr);
   ShowWindow(demo_);
   testing::internal::CaptureStderr();
   RunAppModalLoopForWindow(demo_);

@@ -29,8 +29,8 @@ OSStatus CommandHandler(EventHandlerCallRef, EventRef event, void *userData) {
   if (text == "Info") {  // a second modal window inside this one's loop
     WindowRef about = nullptr;
     if (CreateWindowFromNib(gNib, CFSTR("about"), &about) != noErr) return eventNotHandledErr;
-    EventTypeSpec spec = {kEventClassCommand, kEventCommandProcess};
-    InstallEventHandler(GetWindowEventTarget(about), NewEventHandlerUPP(CommandHandler), 1, &spec, about, nullptr);
+    EventTypeSpec theSpec = {kEventClassCommand, kEventCommandProcess};
+    InstallEventHandler(GetWindowEventTarget(about), NewEventHandlerUPP(CommandHandler), 1, &theSpec, about, nullptr);
     ShowWindow(about);
     BringToFront(about);
     RunAppModalLoopForWindow(about);
@@ -154,8 +154,8 @@ ControlRef ToolkitTest::Ctl(WindowRef w, const char *sig, SInt32 n) {
 void ToolkitTest::RunDemo() {
   demo_ = OpenWindow("demo");
   ASSERT_NE(demo_, nullptr);
-  EventTypeSpec spec = {kEventClassCommand, kEventCommandProcess};
-  InstallEventHandler(GetWindowEventTarget(demo_), NewEventHandlerUPP(CommandHandler), 1, &spec, demo_, nullptr);
+  EventTypeSpec theSpec = {kEventClassCommand, kEventCommandProcess};
+  InstallEventHandler(GetWindowEventTarget(demo_), NewEventHandlerUPP(CommandHandler), 1, &theSpec, demo_, nullptr);
   SetControlAction(Ctl(demo_, "Sldr", 1), NewControlActionUPP(SliderAction));
   SetControlAction(Ctl(demo_, "Sldr", 2), NewControlActionUPP(SliderAction));
   ShowWindow(demo_);

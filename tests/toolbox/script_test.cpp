@@ -110,14 +110,14 @@ TEST_F(ToolkitTest, LoopWhoseWindowIgnoresCancelStillEndsWhenInputRunsOut) {
 
 TEST_F(ToolkitTest, WithoutBackendAModalLoopEndsAtOnceWithCancel) {
   demo_ = OpenWindow("demo");
-  EventTypeSpec spec = {kEventClassCommand, kEventCommandProcess};
+  EventTypeSpec theSpec = {kEventClassCommand, kEventCommandProcess};
   InstallEventHandler(GetWindowEventTarget(demo_), NewEventHandlerUPP([](EventHandlerCallRef, EventRef e, void *) {
                         HICommand cmd;
                         GetEventParameter(e, kEventParamDirectObject, typeHICommand, nullptr, sizeof cmd, nullptr, &cmd);
                         gRec.commands.push_back(Code(cmd.commandID));
                         return OSStatus(eventNotHandledErr);
                       }),
-                      1, &spec, nullptr, nullptr);
+                      1, &theSpec, nullptr, nullptr);
   EXPECT_EQ(RunAppModalLoopForWindow(demo_), noErr);
   EXPECT_EQ(gRec.commands, Strings{"not!"});
 }
