@@ -3,7 +3,6 @@
 #include "carbonmacros.h"
 #include "commonprocs.h"
 
-#include <cstring>
 
 namespace {
 WindowRef lgTheWindow = nullptr;
@@ -35,17 +34,14 @@ void ShowAbout() {
 
 OSStatus AboutDialogHandler(EventHandlerCallRef, EventRef theEvent, void *userData) {
   OSStatus result = eventNotHandledErr;
-  HICommand command;
-  std::memset(&command, 0, sizeof command);
-  GetEventParameter(theEvent, kEventParamDirectObject, typeHICommand, nullptr, sizeof command, nullptr, &command);
   Str255 name;
-  CommandID2Str(command.commandID, name);
+  GetEventCommandStr(theEvent, name);
   lgItemHit = -1;
-  if (std::memcmp(name + 1, "ok  ", 4) == 0) {
+  if (IsCommand(name, "ok  ")) {
     lgItemHit = 1;
     result = noErr;
     QuitAppModalLoopForWindow(static_cast<WindowRef>(userData));
-  } else if (std::memcmp(name + 1, "not!", 4) == 0) {
+  } else if (IsCommand(name, "not!")) {
     lgItemHit = 2;
     result = noErr;
     QuitAppModalLoopForWindow(static_cast<WindowRef>(userData));

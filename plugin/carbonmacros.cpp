@@ -1,5 +1,7 @@
 #include "carbonmacros.h"
 
+#include <cstring>
+
 void CommandID2Str(UInt32 theCommandID, Str255 theStr) {
   // Shifts, not a byte copy: the same text on either byte order.
   theStr[0] = 4;
@@ -40,4 +42,35 @@ SInt32 SimpleGetControlValueByID(WindowRef theWindow, OSType theSignature, SInt3
 
 void SimpleSetControlValueByID(WindowRef theWindow, OSType theSignature, SInt32 theNumber, SInt32 theValue) {
   SetControl32BitValue(SimpleGetControlByID(theWindow, theSignature, theNumber), theValue);
+}
+
+ControlRef GetEventControl(EventRef theEvent) {
+  ControlRef theControl = nullptr;
+  GetEventParameter(theEvent, kEventParamDirectObject, typeControlRef, nullptr, sizeof theControl, nullptr,
+                    &theControl);
+  return theControl;
+}
+
+Point GetEventMouse(EventRef theEvent) {
+  Point where = {0, 0};
+  GetEventParameter(theEvent, kEventParamMouseLocation, typeQDPoint, nullptr, sizeof where, nullptr, &where);
+  return where;
+}
+
+void GetEventCommandStr(EventRef theEvent, Str255 theStr) {
+  HICommand command;
+  std::memset(&command, 0, sizeof command);
+  GetEventParameter(theEvent, kEventParamDirectObject, typeHICommand, nullptr, sizeof command, nullptr, &command);
+  CommandID2Str(command.commandID, theStr);
+}
+
+Boolean IsCommand(ConstStr255Param theStr, const char *theName) {
+  return theStr[0] == 4 && std::memcmp(theStr + 1, theName, 4) == 0;
+}
+
+void AnswerHitTestInBounds(EventRef theEvent) {
+  const Rect bounds = GetControlBox(GetEventControl(theEvent));
+  const Point where = GetEventMouse(theEvent);
+  ControlPartCode part = PtInRect(where, &bounds) ? 1 : 0;
+  SetEventParameter(theEvent, kEventParamControlPart, typeControlPartCode, sizeof part, &part);
 }

@@ -3,6 +3,7 @@
 // may name optional controls.
 #pragma once
 
+#include "CarbonEvents.h"
 #include "Controls.h"
 
 // The identifier's four bytes as a 4-character string, most significant first.
@@ -16,3 +17,13 @@ void SimpleHideControl(WindowRef theWindow, OSType theSignature, SInt32 theNumbe
 // A missing control reads as 0 and ignores the new value.
 SInt32 SimpleGetControlValueByID(WindowRef theWindow, OSType theSignature, SInt32 theNumber);
 void SimpleSetControlValueByID(WindowRef theWindow, OSType theSignature, SInt32 theNumber, SInt32 theValue);
+
+// Event parameters the dialog's handlers read.
+ControlRef GetEventControl(EventRef theEvent);
+Point GetEventMouse(EventRef theEvent);
+// The command identifier of a command event, as its four characters.
+void GetEventCommandStr(EventRef theEvent, Str255 theStr);
+// True when theStr (from CommandID2Str) is the four-character name.
+Boolean IsCommand(ConstStr255Param theStr, const char *theName);
+// Answers a hit test: part 1 inside the control's bounds, 0 outside.
+void AnswerHitTestInBounds(EventRef theEvent);

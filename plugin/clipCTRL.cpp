@@ -21,18 +21,6 @@ const RGBColor kBlack = {0, 0, 0};
 
 CGrafPtr DialogPort() { return GetWindowPort(gConfigWorkSpace.THEWINDOW); }
 
-ControlRef EventControl(EventRef theEvent) {
-  ControlRef control = nullptr;
-  GetEventParameter(theEvent, kEventParamDirectObject, typeControlRef, nullptr, sizeof control, nullptr, &control);
-  return control;
-}
-
-Point EventMouse(EventRef theEvent) {
-  Point where = {0, 0};
-  GetEventParameter(theEvent, kEventParamMouseLocation, typeQDPoint, nullptr, sizeof where, nullptr, &where);
-  return where;
-}
-
 // Puts the dialog port's clip back to its whole rectangle, leaving the
 // current port as it is.
 void ResetDialogClip() {
@@ -62,8 +50,8 @@ Rect HandleSquare(Point corner) {
 }
 
 void TrackDrag(EventRef theEvent) {
-  ControlRef control = EventControl(theEvent);
-  Point mouseLocation = EventMouse(theEvent);
+  ControlRef control = GetEventControl(theEvent);
+  Point mouseLocation = GetEventMouse(theEvent);
   UInt32 modifierKeys = 0;  // read once: keys pressed during the drag change nothing
   GetEventParameter(theEvent, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof modifierKeys, nullptr,
                     &modifierKeys);
@@ -124,13 +112,13 @@ OSStatus ClipCtrlControlHandler(EventHandlerCallRef, EventRef theEvent, void *) 
   OSStatus result = eventNotHandledErr;
   switch (GetEventKind(theEvent)) {
     case kEventControlHit:
-      (void)EventControl(theEvent);
+      (void)GetEventControl(theEvent);
       result = noErr;
       break;
     case kEventControlHitTest: {
       SetPort(DialogPort());
-      ControlRef control = EventControl(theEvent);
-      const Point where = EventMouse(theEvent);
+      ControlRef control = GetEventControl(theEvent);
+      const Point where = GetEventMouse(theEvent);
       Rect bounds;
       GetControlBounds(control, &bounds);
       ControlPartCode part = kClipPartNone;
@@ -145,7 +133,7 @@ OSStatus ClipCtrlControlHandler(EventHandlerCallRef, EventRef theEvent, void *) 
       CGrafPtr savePort;
       GDHandle saveDevice;
       GetGWorld(&savePort, &saveDevice);
-      ControlRef control = EventControl(theEvent);
+      ControlRef control = GetEventControl(theEvent);
       SetPort(DialogPort());
       Rect bounds;
       GetControlBounds(control, &bounds);

@@ -1,5 +1,6 @@
 #include "colorCTRL.h"
 
+#include "carbonmacros.h"
 #include "commonprocs.h"
 
 #include <ColorPicker.h>
@@ -12,12 +13,6 @@ ToolboxObjectClassRef lgColorBoxClassRef = nullptr;
 EventHandlerUPP lgMyHandlerUPP = nullptr;
 
 constexpr const char *kColorClassID = "com.dravik.kelvora.color";
-
-ControlRef EventControl(EventRef theEvent) {
-  ControlRef control = nullptr;
-  GetEventParameter(theEvent, kEventParamDirectObject, typeControlRef, nullptr, sizeof control, nullptr, &control);
-  return control;
-}
 
 RGBColor Value2RGBColor(SInt32 theValue) {
   const PIXREC p = LongInt2PixRec(theValue);
@@ -46,22 +41,15 @@ void UnregisterColorBox() {
 OSStatus ColorBoxControlHandler(EventHandlerCallRef, EventRef theEvent, void *) {
   OSStatus result = eventNotHandledErr;
   switch (GetEventKind(theEvent)) {
-    case kEventControlHitTest: {
-      ControlRef control = EventControl(theEvent);
-      Point where = {0, 0};
-      GetEventParameter(theEvent, kEventParamMouseLocation, typeQDPoint, nullptr, sizeof where, nullptr, &where);
-      Rect bounds;
-      GetControlBounds(control, &bounds);
-      ControlPartCode part = PtInRect(where, &bounds) ? 1 : 0;
-      SetEventParameter(theEvent, kEventParamControlPart, typeControlPartCode, sizeof part, &part);
+    case kEventControlHitTest:
+      AnswerHitTestInBounds(theEvent);
       result = noErr;
       break;
-    }
     case kEventControlDraw: {
       CGrafPtr savePort;
       GDHandle saveDevice;
       GetGWorld(&savePort, &saveDevice);
-      ControlRef control = EventControl(theEvent);
+      ControlRef control = GetEventControl(theEvent);
       SetPortWindowPort(GetControlOwner(control));
       Rect bounds;
       GetControlBounds(control, &bounds);
@@ -75,7 +63,7 @@ OSStatus ColorBoxControlHandler(EventHandlerCallRef, EventRef theEvent, void *) 
       break;
     }
     case kEventControlHit: {
-      ControlRef control = EventControl(theEvent);
+      ControlRef control = GetEventControl(theEvent);
       RGBColor color = Value2RGBColor(GetControl32BitValue(control));
       Str255 prompt;
       CopyC2PStr("Please choose color:", prompt);

@@ -11,7 +11,6 @@
 
 #include <LaunchServices.h>
 
-#include <cstring>
 
 // Sections: state · the dialog's life · commands · the manual.
 
@@ -29,8 +28,6 @@ constexpr OSType kRectSig = ZV_FOURCC('R', 'e', 'c', 't');
 constexpr OSType kMediaSig = ZV_FOURCC('M', 'e', 'd', 'i');
 constexpr OSType kMethodSig = ZV_FOURCC('M', 'e', 't', 'h');
 constexpr OSType kKeepSig = ZV_FOURCC('K', 'e', 'e', 'p');
-
-bool Is(ConstStr255Param command, const char *name) { return std::memcmp(command + 1, name, 4) == 0; }
 
 // "Adva" and "Revi": move the frame slider one step and show that frame. The
 // position is not kept in CURRFRAMEINDEX; only a drag of the slider keeps it.
@@ -148,24 +145,21 @@ void Config2Dlg(PLUGINDATAPTR theConfig) {
 
 OSStatus TheDialogHandler(EventHandlerCallRef, EventRef theEvent, void *userData) {
   OSStatus result = eventNotHandledErr;
-  HICommand command;
-  std::memset(&command, 0, sizeof command);
-  GetEventParameter(theEvent, kEventParamDirectObject, typeHICommand, nullptr, sizeof command, nullptr, &command);
   Str255 name;
-  CommandID2Str(command.commandID, name);
+  GetEventCommandStr(theEvent, name);
   WindowRef window = static_cast<WindowRef>(userData);
   PLUGINDATAPTR config = gConfigWorkSpace.THECONFIG;
   lgItemHit = -1;
 
-  if (Is(name, "ok  ")) {
+  if (IsCommand(name, "ok  ")) {
     lgItemHit = 1;
     QuitAppModalLoopForWindow(window);
     result = noErr;
-  } else if (Is(name, "not!")) {
+  } else if (IsCommand(name, "not!")) {
     lgItemHit = 2;
     QuitAppModalLoopForWindow(window);
     result = noErr;
-  } else if (Is(name, "Info")) {
+  } else if (IsCommand(name, "Info")) {
     ShowAbout();
     result = noErr;
   } else if (name[1] == 'C' && name[2] == 'o' && name[3] == 'l' && name[4] >= '1' && name[4] <= '6') {
@@ -174,20 +168,20 @@ OSStatus TheDialogHandler(EventHandlerCallRef, EventRef theEvent, void *userData
     config->COLORS[n - 1] = LongInt2RGBColor(value);
     ReRenderAndBlit();
     result = noErr;
-  } else if (Is(name, "Adva")) {
+  } else if (IsCommand(name, "Adva")) {
     StepFrame(+1);
     result = noErr;
-  } else if (Is(name, "Revi")) {
+  } else if (IsCommand(name, "Revi")) {
     StepFrame(-1);
     result = noErr;
-  } else if (Is(name, "Rset")) {
+  } else if (IsCommand(name, "Rset")) {
     const SInt16 mediaType = config->MEDIATYPE;
     ResetConfig(config, false);
     config->MEDIATYPE = mediaType;
     Config2Dlg(config);
     ReRenderAndBlit();
     // left unhandled on purpose: the toolbox goes on with the command
-  } else if (Is(name, "Medi")) {
+  } else if (IsCommand(name, "Medi")) {
     const SInt16 mediaType = config->MEDIATYPE;
     config->MEDIATYPE = static_cast<SInt16>(SimpleGetControlValueByID(window, kMediaSig, 1));
     if (config->MEDIATYPE != mediaType) {
@@ -195,20 +189,20 @@ OSStatus TheDialogHandler(EventHandlerCallRef, EventRef theEvent, void *userData
       QuitAppModalLoopForWindow(window);
     }
     result = noErr;
-  } else if (Is(name, "Sall")) {
+  } else if (IsCommand(name, "Sall")) {
     RELRECT whole;
     InitRelRect(whole);
     PutCurrentRel(whole);
     ReRenderAndBlit();
     result = noErr;
-  } else if (Is(name, "Help")) {
+  } else if (IsCommand(name, "Help")) {
     result = OpenManual();
-  } else if (Is(name, "Keep")) {
+  } else if (IsCommand(name, "Keep")) {
     config->KEEPPROPS = SimpleGetControlValueByID(window, kKeepSig, 1) == 1;
     CalcAndKeepImageProps();
     ReRenderAndBlit();
     result = noErr;
-  } else if (Is(name, "Meth")) {
+  } else if (IsCommand(name, "Meth")) {
     config->METHOD = static_cast<SInt16>(SimpleGetControlValueByID(window, kMethodSig, 1));
     ReRenderAndBlit();
     result = noErr;

@@ -1,5 +1,6 @@
 #include "pictCTRL.h"
 
+#include "carbonmacros.h"
 #include "commonprocs.h"
 
 namespace {
@@ -8,12 +9,6 @@ ToolboxObjectClassRef lgPictureControlClassRef = nullptr;
 EventHandlerUPP lgMyHandlerUPP = nullptr;
 
 constexpr const char *kPictureClassID = "com.dravik.kelvora.imageCTRL";
-
-ControlRef EventControl(EventRef theEvent) {
-  ControlRef control = nullptr;
-  GetEventParameter(theEvent, kEventParamDirectObject, typeControlRef, nullptr, sizeof control, nullptr, &control);
-  return control;
-}
 
 void DrawPictureBox(ControlRef control) {
   Rect bounds;
@@ -49,22 +44,15 @@ void UnregisterPictureControl() {
 OSStatus PictureControlHandler(EventHandlerCallRef, EventRef theEvent, void *) {
   OSStatus result = eventNotHandledErr;
   switch (GetEventKind(theEvent)) {
-    case kEventControlHitTest: {
-      ControlRef control = EventControl(theEvent);
-      Point where = {0, 0};
-      GetEventParameter(theEvent, kEventParamMouseLocation, typeQDPoint, nullptr, sizeof where, nullptr, &where);
-      Rect bounds;
-      GetControlBounds(control, &bounds);
-      ControlPartCode part = PtInRect(where, &bounds) ? 1 : 0;
-      SetEventParameter(theEvent, kEventParamControlPart, typeControlPartCode, sizeof part, &part);
+    case kEventControlHitTest:
+      AnswerHitTestInBounds(theEvent);
       result = noErr;
       break;
-    }
     case kEventControlDraw: {
       CGrafPtr savePort;
       GDHandle saveDevice;
       GetGWorld(&savePort, &saveDevice);
-      ControlRef control = EventControl(theEvent);
+      ControlRef control = GetEventControl(theEvent);
       WindowRef owner = GetControlOwner(control);
       if (GetWindowPort(owner)) {
         SetPortWindowPort(owner);
@@ -75,7 +63,7 @@ OSStatus PictureControlHandler(EventHandlerCallRef, EventRef theEvent, void *) {
       break;
     }
     case kEventControlHit:
-      (void)EventControl(theEvent);
+      (void)GetEventControl(theEvent);
       result = eventNotHandledErr;  // the toolbox sends the box's command, if it has one
       break;
     default:
