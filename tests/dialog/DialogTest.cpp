@@ -318,8 +318,10 @@ const DragCase kDrags[] = {
     {"out of the control and back",
      kQuarter,
      "mouse-down 286 196\nmouse-drag 296 196\nmouse-drag 600 196\nmouse-drag 610 300\nmouse-drag 300 250\n"
-     "mouse-up 300 250\n",
+     "mouse-drag 700 250\nmouse-up 700 250\n",
      165, 160, 435, 340},
+    // The last step inside is at (555, 296).
+    {"corner out of the control", kQuarter, "drag 421 286 600 300\n", 151, 106, 555, 296},
     {"partly out of the frame", kQuarter, "drag 286 196 546 196\n", 411, 106, 681, 286},
     {"clicks that start nothing",
      kQuarter,
