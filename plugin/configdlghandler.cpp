@@ -138,6 +138,10 @@ void Config2Dlg(PLUGINDATAPTR theConfig) {
     SetControl32BitValue(gConfigWorkSpace.SLIDERS[n], theConfig->SLIDERS[n]);
     SetSliderLegend(lgTheWindow, n + 1, theConfig->SLIDERS[n]);
   }
+  // A stored or reset configuration, or a window of another type, must not
+  // show keep-proportions off while the drags keep them.
+  SimpleSetControlValueByID(lgTheWindow, kKeepSig, 1, theConfig->KEEPPROPS ? 1 : 0);
+  SimpleSetControlValueByID(lgTheWindow, kMethodSig, 1, theConfig->METHOD);
   ReRenderAndBlit();
 }
 

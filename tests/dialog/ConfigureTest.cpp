@@ -1,0 +1,155 @@
+// `zorvane configure` end to end: the built program and bundle, the dialog
+// driven by a script, then the stored configuration and a render that uses it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "../host/HostTestUtil.h"
+#include "media/ClipReader.h"
+#include "plugin/StoredConfig.h"
+
+namespace zv::host {
+namespace {
+
+using test::Scratch;
+using test::Slurp;
+using test::Zorvane;
+
+void Write(const std::string &path, const std::string &text) { std::ofstream(path, std::ios::binary) << text; }
+
+// The configuration stored in the scratch folder's Preferences.
+StoredConfig Stored(const Scratch &dir) {
+  setenv("XDG_CONFIG_HOME", (dir / "prefs").c_str(), 1);
+  const StoredConfigReport report = ReadStoredConfig();
+  unsetenv("XDG_CONFIG_HOME");
+  EXPECT_TRUE(report.config) << report.path << ": " << report.problem;
+  return report.config.value_or(StoredConfig{});
+}
+
+// A copy of the built bundle in the scratch folder, for spoiling.
+std::string CopyBundle(const Scratch &dir) {
+  const std::string copy = dir / "Copy.bundle";
+  std::filesystem::copy(ZORVANE_BUNDLE_PATH, copy, std::filesystem::copy_options::recursive);
+  return copy;
+}
+
+// Takes every line holding `needle` out of a text file.
+void DropLines(const std::string &path, const std::string &needle) {
+  std::ifstream in(path);
+  std::string kept, line;
+  while (std::getline(in, line))
+    if (line.find(needle) == std::string::npos) kept += line + "\n";
+  Write(path, kept);
+}
+
+TEST(Configure, OkStoresTheEditsCancelKeepsThemAndRenderUsesThem) {
+  Scratch dir;
+  ASSERT_TRUE(test::Ffmpeg("-f lavfi -i \"color=c=0x102030:s=96x64:r=25:d=0.2,format=rgba\" -c:v ffv1 " +
+                           dir / "in.mkv"));
+  // Top-left handle to the centre, then bottom-right handle to three quarters.
+  Write(dir / "ok.script",
+        "expect-window configNTSC\n"
+        "expect-text ClpM 1 \"0/4\"\n"
+        "drag 16 16 286 196\n"
+        "drag 555 375 420 285\n"
+        "set-slider Sldr 1 100\n"
+        "set-slider Sldr 2 20\n"
+        "set-slider Sldr 3 0\n"
+        "expect-text Lgnd 1 \"100%\"\n"
+        "expect-text Lgnd 2 \"20%\"\n"
+        "expect-text Lgnd 3 \"0%\"\n"
+        "click-control 'ok  ' 1\n");
+  test::Run run = Zorvane(dir, "configure in.mkv --script ok.script");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(run.err, "");
+  const std::string accepted = Slurp(dir / "prefs/tolvi-Prefs");
+  const StoredConfig c = Stored(dir);
+  EXPECT_EQ(c.startRel, (std::array<double, 4>{0.5, 0.75, 0.5, 0.75}));
+  EXPECT_EQ(c.sliders, (std::array<std::int16_t, 6>{100, 20, 0, 0, 0, 0}));
+  EXPECT_EQ(c.mediaType, 1);
+
+  Write(dir / "cancel.script",
+        "set-slider Sldr 1 10\n"
+        "drag 350 240 300 200\n"
+        "click-control Sall 1\n"
+        "choose-item Medi 1 2\n"
+        "expect-window configPAL\n"
+        "set-slider Sldr 2 90\n"
+        "choose-item Medi 1 3\n"
+        "expect-window configHD\n"
+        "click-control Rset 1\n"
+        "click-control 'not!' 1\n");
+  run = Zorvane(dir, "configure in.mkv --frame 3 --script cancel.script");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(Slurp(dir / "prefs/tolvi-Prefs"), accepted);
+
+  run = Zorvane(dir, "render in.mkv -o out.nut --vcodec rawvideo --frames 2 --quiet");
+  ASSERT_EQ(run.status, 0) << run.err;
+  media::ClipReader in(dir / "in.mkv"), out(dir / "out.nut");
+  ASSERT_EQ(out.Info().frameCount, 2);
+  for (int f = 0; f < 2; ++f) {
+    media::ArgbImage src(96, 64), dst(96, 64);
+    in.ReadFrame(f, src.View(), media::Quality::High);
+    out.ReadFrame(f, dst.View(), media::Quality::High);
+    auto at = [](const media::ArgbImage &im, int x, int y) { return &im.pixels[4 * (y * 96 + x)]; };
+    // The rectangle is columns 48 to 71 and rows 32 to 47; the floors 255, 51, 0.
+    for (auto [x, y] : {std::pair{48, 32}, {60, 40}, {71, 47}}) {
+      EXPECT_EQ(at(dst, x, y)[1], 255) << x << "," << y;
+      EXPECT_EQ(at(dst, x, y)[2], std::max<int>(at(src, x, y)[2], 51)) << x << "," << y;
+      EXPECT_EQ(at(dst, x, y)[3], at(src, x, y)[3]) << x << "," << y;
+    }
+    for (auto [x, y] : {std::pair{47, 40}, {72, 40}, {60, 31}, {60, 48}, {0, 0}})
+      EXPECT_EQ(std::vector<std::uint8_t>(at(dst, x, y), at(dst, x, y) + 4),
+                std::vector<std::uint8_t>(at(src, x, y), at(src, x, y) + 4))
+          << x << "," << y;
+  }
+}
+
+TEST(Configure, HelpOpensTheBundlesManualOrSaysItIsMissing) {
+  Scratch dir;
+  Write(dir / "help.script", "click-control Help 1\nexpect-window configNTSC\nclick-control 'not!' 1\n");
+  test::Run run = Zorvane(dir, "configure --script help.script");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  const std::string manual = std::string(ZORVANE_BUNDLE_PATH) + "/Contents/Resources/manual.pdf";
+  EXPECT_NE(run.out.find("open-document " + manual + "\n"), std::string::npos) << run.out;
+  EXPECT_TRUE(std::filesystem::exists(manual));
+
+  const std::string copy = CopyBundle(dir);
+  std::filesystem::remove(copy + "/Contents/Resources/manual.pdf");
+  Write(dir / "missing.script",
+        "click-control Help 1\n"
+        "expect-window alert\n"
+        "expect-text alrt 11 \"Cannot locate manual in bundle\"\n"
+        "key return\n"
+        "expect-window configNTSC\n"
+        "click-control 'not!' 1\n");
+  run = Zorvane(dir, "configure --plugin Copy.bundle --script missing.script");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(run.out.find("open-document"), std::string::npos) << run.out;
+  EXPECT_NE(run.err.find("Cannot locate manual in bundle"), std::string::npos) << run.err;
+}
+
+TEST(Configure, AWindowWithoutARequiredControlStopsNamingIt) {
+  struct Case {
+    const char *line, *message;
+  } cases[] = {
+      {"signature=\"Clip\" number=\"1\"", "Cannot acces Clip 1 CTRL"},
+      {"signature=\"Sldr\" number=\"5\"", "Cannot access slider 5"},
+      {"signature=\"ClpS\" number=\"1\"", "Cannot access clip slider"},
+      {"signature=\"Colr\" number=\"2\"", "Cannot allocate color2 in SetupDialog"},
+  };
+  for (const Case &c : cases) {
+    Scratch dir;
+    DropLines(CopyBundle(dir) + "/Contents/Resources/zorvane.nib", c.line);
+    Write(dir / "any.script", "expect-window alert\nkey return\n");
+    const test::Run run = Zorvane(dir, "configure --plugin Copy.bundle --script any.script");
+    EXPECT_EQ(run.status, 1) << c.message;
+    EXPECT_NE(run.err.find(std::string("Assertion Failure: Assertion failed in: ") + c.message), std::string::npos)
+        << run.err;
+  }
+}
+
+}  // namespace
+}  // namespace zv::host

@@ -1,0 +1,402 @@
+// The configuration dialog in process: the plug-in's button pressed on the
+// recording test host, the dialog driven by scripts, and then the master
+// configuration, the stored one and the frames the host was asked for.
+#include "BundleLoader.h"
+#include "DataHandling.h"
+#include "RecordingHost.h"
+#include "TempPreferences.h"
+#include "TestImages.h"
+#include "clipCTRL.h"
+#include "colorCTRL.h"
+#include "commonprocs.h"
+#include "configdlghandler.h"
+#include "iMovieGlue.h"
+#include "pictCTRL.h"
+
+#include <MacMemory.h>
+#include <ToolkitBackend.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+using namespace zv::test;
+
+std::string Slurp(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The NTSC window's frame editor (Clip 1): 540 x 360 pixels at (16, 16).
+constexpr double kClipLeft = 16, kClipTop = 16, kClipWidth = 540, kClipHeight = 360;
+
+class Dialog : public testing::Test {
+ protected:
+  void SetUp() override {
+    ResetPlugin();
+    host_ = std::make_unique<RecordingHost>(&iMovieMain);
+    host_->SetClip(100, PaintPattern);
+    ASSERT_EQ(host_->Send(kPlugGetInfo), kPluginOK);
+    // A render pass first, as a host does, so the plug-in knows the clip.
+    ASSERT_EQ(host_->RenderPass(0, 100), kPluginOK);
+    host_->ClearCalls();
+  }
+  void TearDown() override {
+    EXPECT_EQ(host_->OutstandingFrames(), 0u) << "every frame goes back to the host";
+    host_.reset();
+    ResetPlugin();
+  }
+  static void ResetPlugin() {
+    if (gPascalData) DisposePtr(gPascalData);
+    gPascalData = nullptr;
+    gPascalInited = false;
+    gMostRecentStartFrame = gMostRecentFrameCount = 0;
+  }
+  PLUGINDATAPTR Master() { return reinterpret_cast<PLUGINDATAPTR>(gPascalData); }
+
+  // Starts the script backend on `lines`; the first line is line 1.
+  void StartScript(const std::string &lines) {
+    script_ = prefs_.Folder() + "/dialog.script";
+    logPath_ = prefs_.Folder() + "/dialog.log";
+    std::ofstream(script_) << lines;
+    log_file_ = std::fopen(logPath_.c_str(), "w");
+    ASSERT_NE(log_file_, nullptr);
+    ASSERT_EQ(ZvToolkitStart("script", script_.c_str(), log_file_), noErr);
+  }
+  // Non-zero when a script line failed or never ran; the log is in log_.
+  int StopScript() {
+    const int failed = ZvToolkitStop();
+    std::fclose(log_file_);
+    log_ = Slurp(logPath_);
+    return failed;
+  }
+  // Presses the effect's button with the playhead on `renderFrame`.
+  int Press(const std::string &lines, SInt32 renderFrame = 0) {
+    StartScript(lines);
+    host_->Params().renderFrame = renderFrame;
+    EXPECT_EQ(host_->Send(kPlugCustomButtonClick), kPluginOK);
+    return StopScript();
+  }
+  std::vector<SInt32> FramesFetched() const {
+    std::vector<SInt32> frames;
+    for (const CallRecord &c : host_->CallsOf(Callback::GetFrame)) frames.push_back(c.frame);
+    return frames;
+  }
+  std::vector<UInt8> MasterBytes() {
+    const auto *p = reinterpret_cast<const UInt8 *>(gPascalData);
+    return {p, p + sizeof(PLUGINDATAREC)};
+  }
+
+  TempPreferences prefs_;
+  BundleLoader resources_{BuiltBundlePath(), false};
+  std::unique_ptr<RecordingHost> host_;
+  std::string script_, logPath_, log_;
+  FILE *log_file_ = nullptr;
+};
+
+// ---- Frames ---------------------------------------------------------------
+
+TEST_F(Dialog, FrameSliderAndStepsFetchFramesFromTheButtonsFrameOn) {
+  ASSERT_EQ(Press("expect-window configNTSC\n"
+                  "expect-text ClpM 1 \"0/99\"\n"
+                  "set-slider ClpS 1 3\n"
+                  "expect-text ClpM 1 \"3/99\"\n"
+                  "click-control Adva 1\n"
+                  "expect-text ClpM 1 \"4/99\"\n"
+                  "expect-value ClpS 1 4\n"
+                  // the type already set: the same window stays, frame and all
+                  "choose-item Medi 1 1\n"
+                  "expect-text ClpM 1 \"4/99\"\n"
+                  "click-control 'ok  ' 1\n",
+                  7),
+            0)
+      << log_;
+  const std::vector<CallRecord> calls = host_->CallsOf(Callback::GetFrame);
+  ASSERT_GE(calls.size(), 3u);
+  EXPECT_EQ(calls[0].frame, 7);
+  EXPECT_EQ(calls[0].quality, kDVHighQuality);
+  for (const CallRecord &c : calls) {
+    EXPECT_EQ(c.width, 720);
+    EXPECT_EQ(c.height, 480);
+  }
+  // Slider position v shows frame 7 + v: 1, 2, 3 while dragging, then 4.
+  const std::vector<SInt32> frames = FramesFetched();
+  EXPECT_EQ(std::vector<SInt32>(frames.begin() + 1, frames.end()), (std::vector<SInt32>{8, 9, 10, 11}));
+  EXPECT_EQ(Master()->MEDIATYPE, kMediaNTSC);
+}
+
+TEST_F(Dialog, StepsAtTheEndsChangeNothing) {
+  ASSERT_EQ(Press("click-control Revi 1\n"
+                  "expect-text ClpM 1 \"0/99\"\n"
+                  "expect-value ClpS 1 0\n"
+                  "set-slider ClpS 1 99\n"
+                  "log \"at the end\"\n"
+                  "click-control Adva 1\n"
+                  "expect-text ClpM 1 \"99/99\"\n"
+                  "expect-value ClpS 1 99\n"
+                  "click-control 'not!' 1\n"),
+            0)
+      << log_;
+  const std::vector<SInt32> frames = FramesFetched();
+  ASSERT_GE(frames.size(), 2u);
+  EXPECT_EQ(frames.front(), 0);
+  EXPECT_GT(frames[1], 0) << "Revi at the first frame fetched a frame";
+  EXPECT_EQ(frames.back(), 99);
+  EXPECT_EQ(std::count(frames.begin(), frames.end(), 99), 1) << "Adva at the last frame fetched a frame";
+}
+
+TEST_F(Dialog, ANoticeAndNoDialogWhenTheHostHasNoFrame) {
+  host_->FailCallback(Callback::GetFrame);
+  const std::vector<UInt8> before = MasterBytes();
+  // The last line would run only if a dialog asked for input.
+  EXPECT_NE(Press("expect-window alert\n"
+                  "expect-text alrt 10 \"Internal Notification:\"\n"
+                  "key return\n"
+                  "log \"a dialog opened\"\n"),
+            0);
+  EXPECT_NE(log_.find("dialog.script:4: the program ended before this line ran"), std::string::npos) << log_;
+  EXPECT_EQ(host_->CallsOf(Callback::GetFrame).size(), 1u);
+  EXPECT_EQ(MasterBytes(), before);
+}
+
+// ---- OK, Cancel and the buttons -------------------------------------------
+
+TEST_F(Dialog, CancelAfterEditsAndMediaSwitchesPutsEverythingBack) {
+  Master()->MEDIATYPE = kMediaPAL;
+  Master()->SLIDERS[0] = 33;
+  Master()->COLORS[2] = {0x1234, 0x5678, 0x9ABC};  // low bytes a Col command would clear
+  const std::vector<UInt8> before = MasterBytes();
+  const std::string stored = Slurp(prefs_.PrefsFile());
+  ASSERT_FALSE(stored.empty());
+  ASSERT_EQ(Press("expect-window configPAL\n"
+                  "expect-text Lgnd 1 \"33%\"\n"
+                  "set-slider Sldr 1 90\n"
+                  "drag-control Clip 1 0.5 0.5 0.6 0.7\n"
+                  "click-control Keep 1\n"
+                  "choose-item Medi 1 3\n"
+                  "expect-window configHD\n"
+                  "expect-text Lgnd 1 \"90%\"\n"
+                  "set-slider Sldr 2 10\n"
+                  "choose-item Medi 1 1\n"
+                  "expect-window configNTSC\n"
+                  "click-control Rset 1\n"
+                  "click-control 'not!' 1\n"),
+            0)
+      << log_;
+  EXPECT_EQ(MasterBytes(), before);
+  EXPECT_EQ(Slurp(prefs_.PrefsFile()), stored);
+  // The preview frame was asked for at the PAL size, and only once.
+  const std::vector<CallRecord> calls = host_->CallsOf(Callback::GetFrame);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].width, 720);
+  EXPECT_EQ(calls[0].height, 576);
+}
+
+TEST_F(Dialog, ResetKeepsTheMediaTypeAndOKStoresTheResult) {
+  Master()->MEDIATYPE = kMediaHD;
+  for (SInt16 &s : Master()->SLIDERS) s = 80;
+  Master()->STARTREL = {0.1, 0.2, 0.3, 0.4};
+  Master()->COLORS[0] = {0xFF00, 0xFF00, 0xFF00};
+  ASSERT_EQ(Press("expect-text Lgnd 2 \"80%\"\n"
+                  "click-control Rset 1\n"
+                  "expect-window configHD\n"
+                  "expect-value Sldr 2 50\n"
+                  "expect-text Lgnd 2 \"50%\"\n"
+                  "expect-value Medi 1 3\n"
+                  "click-control 'ok  ' 1\n"),
+            0)
+      << log_;
+  PLUGINDATAREC defaults;
+  std::memset(&defaults, 0, sizeof defaults);
+  ResetConfig(&defaults, true);
+  defaults.MEDIATYPE = kMediaHD;
+  EXPECT_EQ(std::memcmp(Master(), &defaults, sizeof defaults), 0);
+  // OK stored it: a fresh start of the plug-in reads it back.
+  const std::vector<UInt8> accepted = MasterBytes();
+  ResetPlugin();
+  ASSERT_EQ(host_->Send(kPlugGetInfo), kPluginOK);
+  EXPECT_EQ(MasterBytes(), accepted);
+}
+
+TEST_F(Dialog, WholeFrameLegendsAndHiddenControls) {
+  Master()->STARTREL = {0.25, 0.75, 0.25, 0.75};
+  ASSERT_EQ(Press("expect-visible Sldr 4 no\n"
+                  "expect-visible Lgnd 5 no\n"
+                  "expect-visible Labl 6 no\n"
+                  "expect-visible Colr 1 no\n"
+                  "expect-visible CLgd 2 no\n"
+                  "expect-visible Rect 1 no\n"
+                  "set-slider Sldr 2 75\n"
+                  "expect-text Lgnd 2 \"75%\"\n"
+                  "expect-text Lgnd 1 \"50%\"\n"
+                  "set-slider Sldr 3 0\n"
+                  "expect-text Lgnd 3 \"0%\"\n"
+                  "click-control Sall 1\n"
+                  "click-control 'ok  ' 1\n"),
+            0)
+      << log_;
+  const PLUGINDATAREC &c = *Master();
+  EXPECT_EQ(c.SLIDERS[0], 50);
+  EXPECT_EQ(c.SLIDERS[1], 75);
+  EXPECT_EQ(c.SLIDERS[2], 0);
+  EXPECT_EQ(c.STARTREL.LEFT, 0.0);
+  EXPECT_EQ(c.STARTREL.RIGHT, 1.0);
+  EXPECT_EQ(c.STARTREL.TOP, 0.0);
+  EXPECT_EQ(c.STARTREL.BOTTOM, 1.0);
+}
+
+TEST_F(Dialog, TheAboutWindowReturnsWithTheConfigurationUnchanged) {
+  const std::vector<UInt8> before = MasterBytes();
+  ASSERT_EQ(Press("click-control Info 1\n"
+                  "expect-window about\n"
+                  "expect-text Plug 1 \"Zorvane\"\n"
+                  "expect-text Vers 1 \"Version 3.0.0 (i386 Universal)\"\n"
+                  "click-control 'ok  ' 1\n"
+                  "expect-window configNTSC\n"
+                  "click-control 'ok  ' 1\n"),
+            0)
+      << log_;
+  EXPECT_EQ(MasterBytes(), before);
+}
+
+// The check box and the pop-up show the configuration they govern, also after
+// the window changes and after Reset.
+TEST_F(Dialog, KeepAndMethodShowTheConfiguration) {
+  Master()->KEEPPROPS = true;
+  ASSERT_EQ(Press("expect-value Keep 1 1\n"
+                  "click-control Keep 1\n"
+                  "expect-value Keep 1 0\n"
+                  "click-control Keep 1\n"
+                  "choose-item Medi 1 2\n"
+                  "expect-value Keep 1 1\n"
+                  "click-control Rset 1\n"
+                  "expect-value Keep 1 0\n"
+                  "expect-value Meth 1 1\n"
+                  "click-control 'ok  ' 1\n"),
+            0)
+      << log_;
+  EXPECT_FALSE(Master()->KEEPPROPS);
+  EXPECT_EQ(Master()->MEDIATYPE, kMediaPAL);
+}
+
+// ---- The frame editor -----------------------------------------------------
+
+struct DragCase {
+  const char *what;
+  RELRECT start;
+  const char *script;
+  short left, top, right, bottom;  // the rectangle expected, in window pixels
+  bool keepProps = false;
+};
+
+// From the rectangle (151, 106)-(421, 286), a quarter in from every side.
+constexpr RELRECT kQuarter = {0.25, 0.75, 0.25, 0.75};
+
+const DragCase kDrags[] = {
+    {"move", kQuarter, "drag 286 196 306 216\n", 171, 126, 441, 306},
+    {"top-left", kQuarter, "drag 151 106 131 96\n", 131, 96, 421, 286},
+    {"top-right", kQuarter, "drag 421 106 441 86\n", 151, 86, 441, 286},
+    {"bottom-left", kQuarter, "drag 151 286 141 306\n", 141, 106, 421, 306},
+    {"bottom-right", kQuarter, "drag 421 286 401 276\n", 151, 106, 401, 276},
+    {"handle outside the rectangle", kQuarter, "drag 146 101 136 91\n", 141, 96, 421, 286},
+    {"past the opposite corner", kQuarter, "drag 151 106 451 316\n", 421, 286, 451, 316},
+    {"option: about the centre", kQuarter, "drag 421 286 431 296 option\n", 141, 96, 431, 296},
+    // 310 wide at 270:180 is 206.67 high
+    {"shift: its own proportions", kQuarter, "drag 421 286 461 296 shift\n", 151, 106, 461, 313},
+    // Keep gives 135 x 180 the editor's 3:2 at once, then every drag: 185 wide is 123 high.
+    {"keep proportions", {0.25, 0.5, 0.25, 0.75}, "click-control Keep 1\ndrag 286 196 336 216\n", 151, 106, 336, 229,
+     true},
+    {"out of the control and back",
+     kQuarter,
+     "mouse-down 286 196\nmouse-drag 296 196\nmouse-drag 600 196\nmouse-drag 610 300\nmouse-drag 300 250\n"
+     "mouse-drag 700 250\nmouse-up 700 250\n",
+     165, 160, 435, 340},
+    // The last step inside is at (555, 296).
+    {"corner out of the control", kQuarter, "drag 421 286 600 300\n", 151, 106, 555, 296},
+    {"partly out of the frame", kQuarter, "drag 286 196 546 196\n", 411, 106, 681, 286},
+    {"clicks that start nothing",
+     kQuarter,
+     "click 60 300\ndrag 60 300 200 200\ndrag 600 100 300 200\ndrag 10 10 200 200\nclick 286 196\n",
+     151, 106, 421, 286},
+};
+
+TEST_F(Dialog, FrameEditorDrags) {
+  for (const DragCase &d : kDrags) {
+    SCOPED_TRACE(d.what);
+    Master()->STARTREL = d.start;
+    Master()->KEEPPROPS = false;
+    const RELRECT endBefore = Master()->ENDREL;
+    ASSERT_EQ(Press(std::string(d.script) + "click-control 'ok  ' 1\n"), 0) << log_;
+    const RELRECT &r = Master()->STARTREL;
+    EXPECT_NEAR(r.LEFT, (d.left - kClipLeft) / kClipWidth, 1e-9);
+    EXPECT_NEAR(r.RIGHT, (d.right - kClipLeft) / kClipWidth, 1e-9);
+    EXPECT_NEAR(r.TOP, (d.top - kClipTop) / kClipHeight, 1e-9);
+    EXPECT_NEAR(r.BOTTOM, (d.bottom - kClipTop) / kClipHeight, 1e-9);
+    EXPECT_EQ(Master()->KEEPPROPS, d.keepProps);
+    EXPECT_EQ(std::memcmp(&Master()->ENDREL, &endBefore, sizeof endBefore), 0);
+  }
+}
+
+// ---- Colour boxes ---------------------------------------------------------
+
+// The dialog's windows hide their colour boxes, so this runs the window as
+// the dialog does and shows two boxes before handing it to the script.
+TEST_F(Dialog, AColourPickedInAShownBoxReachesTheConfigurationWithLowBytesZero) {
+  Master()->COLORS[1] = {0x12AB, 0x34CD, 0x56EF};
+  Image source(720, 480), preview(720, 480);
+  gConfigWorkSpace = {};
+  gTheConfig = Master();
+  gConfigWorkSpace.THECONFIG = Master();
+  gConfigWorkSpace.SOURCECLIP = source.gw();
+  gConfigWorkSpace.THEFXCLIP = preview.gw();
+  gConfigWorkSpace.IMOVIEPARAMS = &host_->Params();
+  gConfigWorkSpace.ACTIVEREL = 1;
+  RegisterColorBox();
+  RegisterClipCtrl();
+  RegisterPictureControl();
+  StartScript("click-control Colr 1\n"
+              "expect-window colorpicker\n"
+              "set-slider pick 1 200\n"
+              "set-slider pick 2 100\n"
+              "set-slider pick 3 7\n"
+              "click-control pick 6\n"
+              "expect-value Colr 1 13132807\n"  // 0xC86407
+              "click-control Colr 2\n"
+              "expect-window colorpicker\n"
+              "click-control pick 7\n"  // cancelled: the box's command still comes
+              "click-control 'ok  ' 1\n");
+  WindowRef w = OpenNibWindowFromCFBundle(cMyBundleID, cMyPluginName, "configNTSC");
+  const EventTypeSpec command = {kEventClassCommand, kEventCommandProcess};
+  InstallEventHandler(GetWindowEventTarget(w), NewEventHandlerUPP(TheDialogHandler), 1, &command, w, nullptr);
+  SetupDialog(w, Master());
+  ShowControl(gConfigWorkSpace.COLORS[0]);
+  ShowControl(gConfigWorkSpace.COLORS[1]);
+  ShowWindow(w);
+  RunAppModalLoopForWindow(w);
+  DisposeWindow(w);
+  UnregisterClipCtrl();
+  UnregisterColorBox();
+  UnregisterPictureControl();
+  gConfigWorkSpace = {};
+  gTheConfig = nullptr;
+  ASSERT_EQ(StopScript(), 0) << log_;
+  const RGBColor &picked = Master()->COLORS[0];
+  EXPECT_EQ(picked.red, 200 * 256);
+  EXPECT_EQ(picked.green, 100 * 256);
+  EXPECT_EQ(picked.blue, 7 * 256);
+  const RGBColor &kept = Master()->COLORS[1];
+  EXPECT_EQ(kept.red, 0x1200);
+  EXPECT_EQ(kept.green, 0x3400);
+  EXPECT_EQ(kept.blue, 0x5600);
+}
+
+}  // namespace
