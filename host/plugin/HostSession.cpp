@@ -22,6 +22,9 @@ HYPluginResult BlitCb(PixMapHandle src, PixMapHandle dst, const Rect *srcRect, c
 // The largest side a frame may have: a Rect holds 16-bit coordinates.
 constexpr int kMaxSide = 16384;
 
+// Released images kept for reuse: enough for a plug-in holding two at once.
+constexpr std::size_t kSpareImages = 2;
+
 }  // namespace
 
 media::ArgbView ViewOf(GWorldPtr image) {
@@ -40,11 +43,13 @@ const HYProcs &HostSession::Procs() {
 
 HostSession::HostSession(media::Clip *clip, std::string clipName) : clip_(clip), clipName_(std::move(clipName)) {
   for (float &v : filterInfo_.sliderValues) v = 0.5f;
+  spares_.reserve(kSpareImages);  // so releasing never allocates
 }
 
 HostSession::~HostSession() {
   // Frames the plug-in never gave back.
   for (auto &[cookie, d] : deliveries_) DisposeGWorld(d.image);
+  for (GWorldPtr image : spares_) DisposeGWorld(image);
 }
 
 void HostSession::SetFades(SInt32 fadeIn, SInt32 fadeOut) {
@@ -82,7 +87,18 @@ HYPluginResult HostSession::GetFrame(void *instance, SInt32 frameIndex, GWorldPt
 
   GWorldPtr image = nullptr;
   const Rect bounds = {0, 0, height, width};
-  if (NewGWorld(&image, 32, &bounds, nullptr, nullptr, 0) != noErr || !image) return kPluginOutOfMemory;
+  auto &spares = self->spares_;
+  const auto spare = std::find_if(spares.begin(), spares.end(), [&](GWorldPtr g) {
+    Rect b;
+    GetPixBounds(GetGWorldPixMap(g), &b);
+    return b.top == 0 && b.left == 0 && b.bottom == height && b.right == width;
+  });
+  if (spare != spares.end()) {
+    image = *spare;
+    spares.erase(spare);
+  } else if (NewGWorld(&image, 32, &bounds, nullptr, nullptr, 0) != noErr || !image) {
+    return kPluginOutOfMemory;
+  }
   try {
     self->clip_->ReadFrame(frameIndex, ViewOf(image),
                            quality == kDVLowQuality ? media::Quality::Low : media::Quality::High);
@@ -107,7 +123,10 @@ HYPluginResult HostSession::ReleaseFrame(void *instance, SInt32 cookie) {
   if (!self) return kPluginBadParams;
   auto it = self->deliveries_.find(cookie);
   if (it == self->deliveries_.end()) return kPluginBadParams;
-  DisposeGWorld(it->second.image);
+  if (self->spares_.size() < kSpareImages)
+    self->spares_.push_back(it->second.image);
+  else
+    DisposeGWorld(it->second.image);
   self->deliveries_.erase(it);
   return kPluginOK;
 }

@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "media/Clip.h"
 
@@ -58,6 +59,9 @@ class HostSession {
   std::string clipName_;
   _HYPluginFilterInfo filterInfo_{};
   std::map<SInt32, Delivery> deliveries_;
+  // Released images for the next deliveries: a new one is cleared only to be
+  // overwritten by the frame.
+  std::vector<GWorldPtr> spares_;
   SInt32 nextCookie_ = 1;
   std::string readError_;
   int mixes_ = 0;
