@@ -58,6 +58,15 @@ class ResourceFileTest : public ::testing::Test {
     zv::FSSpecOfPath(temp / name, &fileSpec);
     return fileSpec;
   }
+  short Open(const std::string &name, SInt8 permission = fsCurPerm) {
+    const FSSpec fileSpec = FileSpecFor(name);
+    return FSpOpenResFile(&fileSpec, permission);
+  }
+  std::string Indexed(short id, short index) {
+    Str255 text;
+    GetIndString(text, id, index);
+    return PascalText(text);
+  }
 
   // A new resource file holding the given resources; returns its path.
   std::string MakeFile(const std::string &name, const std::vector<zv::rsrc::Resource> &resources) {
@@ -70,7 +79,7 @@ class ResourceFileTest : public ::testing::Test {
   TempFolder temp;
 };
 
-TEST_F(ResourceFileTest, ResourcesAddedAndUpdatedAreThereAfterReopening) {
+TEST_F(ResourceFileTest, ResourcesAddedAreFoundAtOnceAndAfterReopening) {
   const FSSpec fileSpec = FileSpecFor("tolvi-Prefs");
   FSpCreateResFile(&fileSpec, ZV_FOURCC('q', 'm', 'v', 'r'), kPref, -1);
   EXPECT_EQ(ResError(), noErr);
@@ -78,7 +87,7 @@ TEST_F(ResourceFileTest, ResourcesAddedAndUpdatedAreThereAfterReopening) {
   EXPECT_EQ(ResError(), dupFNErr);
   ASSERT_EQ(OnDisk(temp / "tolvi-Prefs"), zv::rsrc::ResourceFile{});
 
-  const short refNum = FSpOpenResFile(&fileSpec, fsCurPerm);
+  const short refNum = Open("tolvi-Prefs");
   ASSERT_GT(refNum, 0);
   EXPECT_EQ(CurResFile(), refNum);
   EXPECT_EQ(Get1Resource(kPref, 1), nullptr);
@@ -87,13 +96,11 @@ TEST_F(ResourceFileTest, ResourcesAddedAndUpdatedAreThereAfterReopening) {
   const std::string record(396, '\x42');
   Handle h = HandleWith(record);
   AddResource(h, kPref, 1, kConfigSettings);
-  EXPECT_EQ(ResError(), noErr);
   EXPECT_EQ(Get1Resource(kPref, 1), h);  // added resources are found before they are written
   AddResource(HandleWith("other"), kStr, 128, nullptr);
   UpdateResFile(refNum);
   EXPECT_EQ(ResError(), noErr);
   ReleaseResource(h);
-  EXPECT_EQ(ResError(), noErr);
   CloseResFile(refNum);
   EXPECT_EQ(ResError(), noErr);
   EXPECT_EQ(CurResFile(), 0);
@@ -103,57 +110,41 @@ TEST_F(ResourceFileTest, ResourcesAddedAndUpdatedAreThereAfterReopening) {
   ASSERT_EQ(saved->resources.size(), 2u);
   EXPECT_EQ(saved->resources[0].name, "Config Settings");
   EXPECT_EQ(saved->resources[1].name, std::nullopt);
-
-  const short again = FSpOpenResFile(&fileSpec, fsCurPerm);
-  ASSERT_GT(again, 0);
-  Handle read = Get1Resource(kPref, 1);
-  ASSERT_NE(read, nullptr);
-  EXPECT_EQ(TextOf(read), record);
+  ASSERT_GT(Open("tolvi-Prefs"), 0);
+  EXPECT_EQ(TextOf(Get1Resource(kPref, 1)), record);
   EXPECT_EQ(TextOf(Get1Resource(kStr, 128)), "other");
-  CloseResFile(again);
 }
 
 TEST_F(ResourceFileTest, SavingTheSameResourceTwiceLeavesOneWithTheLatestContents) {
   const FSSpec fileSpec = FileSpecFor("tolvi-Prefs");
   FSpCreateResFile(&fileSpec, 0, 0, -1);
-  for (const std::string &record : {std::string(396, '1'), std::string(396, '2')}) {
-    const short refNum = FSpOpenResFile(&fileSpec, fsCurPerm);
+  for (const char *record : {"first", "second"}) {
+    const short refNum = Open("tolvi-Prefs");
     ASSERT_GT(refNum, 0);
-    UseResFile(refNum);
-    ASSERT_EQ(ResError(), noErr);
     if (Handle old = Get1Resource(kPref, 1)) {
       RemoveResource(old);
       ASSERT_EQ(ResError(), noErr);
       DisposeHandle(old);  // removing handed it back to us
     }
-    Handle h = NewHandleClear(396);
-    std::memcpy(*h, record.data(), record.size());
-    AddResource(h, kPref, 1, kConfigSettings);
-    UpdateResFile(refNum);
-    ASSERT_EQ(ResError(), noErr);
-    ReleaseResource(h);
+    AddResource(HandleWith(record), kPref, 1, kConfigSettings);
     CloseResFile(refNum);
+    ASSERT_EQ(ResError(), noErr);
   }
   const auto saved = OnDisk(temp / "tolvi-Prefs");
   ASSERT_TRUE(saved);
   ASSERT_EQ(saved->resources.size(), 1u);
-  EXPECT_EQ(saved->resources[0].type, kPref);
-  EXPECT_EQ(saved->resources[0].id, 1);
-  EXPECT_EQ(saved->resources[0].name, "Config Settings");
-  EXPECT_EQ(saved->resources[0].data, Bytes(396, '2'));
+  EXPECT_EQ(saved->resources[0], (zv::rsrc::Resource{kPref, 1, "Config Settings", 0, {'s', 'e', 'c', 'o', 'n', 'd'}}));
 }
 
 TEST_F(ResourceFileTest, HandlesAreReleasedDetachedOrDisposedOfAtClose) {
   const std::string path = MakeFile("f", {{kPref, 1, std::nullopt, 0, {'a', 'b'}}, {kPref, 2, std::nullopt, 0, {'c'}}});
   const Bytes before = ReadBytes(path);
-  const FSSpec fileSpec = FileSpecFor("f");
   const std::size_t live = zv::memory::LiveBlockCount();
-  const short refNum = FSpOpenResFile(&fileSpec, fsRdPerm);
+  const short refNum = Open("f", fsRdPerm);
 
   Handle first = Get1Resource(kPref, 1);
   EXPECT_EQ(Get1Resource(kPref, 1), first);  // loaded once
   ReleaseResource(first);
-  EXPECT_EQ(ResError(), noErr);
   EXPECT_EQ(TextOf(Get1Resource(kPref, 1)), "ab");
 
   Handle detached = Get1Resource(kPref, 2);
@@ -161,31 +152,27 @@ TEST_F(ResourceFileTest, HandlesAreReleasedDetachedOrDisposedOfAtClose) {
   EXPECT_EQ(ResError(), noErr);
   ReleaseResource(detached);  // no longer a resource
   EXPECT_EQ(ResError(), resNotFound);
-  Handle reloaded = Get1Resource(kPref, 2);
-  EXPECT_NE(reloaded, detached);
+  EXPECT_NE(Get1Resource(kPref, 2), detached);
 
   CloseResFile(refNum);
   // Closing disposed of the two attached handles; the detached one is ours.
   EXPECT_EQ(zv::memory::LiveBlockCount(), live + 1);
   EXPECT_EQ(TextOf(detached), "c");
   DisposeHandle(detached);
-  EXPECT_EQ(zv::memory::LiveBlockCount(), live);
   EXPECT_EQ(ReadBytes(path), before);
 }
 
 TEST_F(ResourceFileTest, RefusedCallsLeaveTheFileAlone) {
   const std::string path = MakeFile("f", {{kPref, 1, std::nullopt, 0, {'a'}}});
   const Bytes before = ReadBytes(path);
-  const FSSpec fileSpec = FileSpecFor("f");
-  FSSpec missing = FileSpecFor("missing");
-  EXPECT_EQ(FSpOpenResFile(&missing, fsCurPerm), -1);
+  EXPECT_EQ(Open("missing"), -1);
   EXPECT_EQ(ResError(), fnfErr);
 
   Handle spare = HandleWith("x");
   AddResource(spare, kPref, 9, nullptr);  // no file open
   EXPECT_EQ(ResError(), addResFailed);
 
-  const short readOnly = FSpOpenResFile(&fileSpec, fsRdPerm);
+  const short readOnly = Open("f", fsRdPerm);
   ASSERT_GT(readOnly, 0);
   AddResource(spare, kPref, 9, nullptr);
   EXPECT_EQ(ResError(), addResFailed);
@@ -193,14 +180,12 @@ TEST_F(ResourceFileTest, RefusedCallsLeaveTheFileAlone) {
   EXPECT_EQ(ResError(), rmvResFailed);
   CloseResFile(readOnly);
 
-  const short refNum = FSpOpenResFile(&fileSpec, fsRdWrPerm);
+  const short refNum = Open("f", fsRdWrPerm);
   ASSERT_GT(refNum, 0);
-  AddResource(spare, kPref, 1, nullptr);  // the file has a 'Pref' 1 already
-  EXPECT_EQ(ResError(), addResFailed);
-  AddResource(Get1Resource(kPref, 1), kPref, 2, nullptr);  // already a resource
-  EXPECT_EQ(ResError(), addResFailed);
-  AddResource(nullptr, kPref, 3, nullptr);
-  EXPECT_EQ(ResError(), addResFailed);
+  for (Handle h : {spare, Get1Resource(kPref, 1), Handle{}}) {  // a duplicate id, already a resource, none
+    AddResource(h, kPref, h == spare ? 1 : 2, nullptr);
+    EXPECT_EQ(ResError(), addResFailed);
+  }
   RemoveResource(spare);
   EXPECT_EQ(ResError(), rmvResFailed);
   UseResFile(refNum + 100);
@@ -223,26 +208,17 @@ TEST_F(ResourceFileTest, TheChainIsSearchedFromTheCurrentFileDown) {
   const std::string newer[] = {"b1"};
   MakeFile("older", {{kStr, 128, std::nullopt, 0, *zv::rsrc::MakeStringList(older)}, {kPref, 1, std::nullopt, 0, {'A'}}});
   MakeFile("newer", {{kStr, 129, std::nullopt, 0, *zv::rsrc::MakeStringList(newer)}, {kPref, 1, std::nullopt, 0, {'B'}}});
-  const FSSpec olderSpec = FileSpecFor("older");
-  const FSSpec newerSpec = FileSpecFor("newer");
-  const short a = FSpOpenResFile(&olderSpec, fsRdPerm);
-  const short b = FSpOpenResFile(&newerSpec, fsRdPerm);
+  const short a = Open("older", fsRdPerm);
+  const short b = Open("newer", fsRdPerm);
   ASSERT_GT(a, 0);
   ASSERT_GT(b, 0);
   ASSERT_NE(a, b);
   EXPECT_EQ(CurResFile(), b);
 
-  Str255 text;
-  GetIndString(text, 128, 2);
-  EXPECT_EQ(PascalText(text), "a2");
-  GetIndString(text, 129, 1);
-  EXPECT_EQ(PascalText(text), "b1");
-  for (short index : {0, 2, -1}) {
-    GetIndString(text, 129, index);
-    EXPECT_EQ(PascalText(text), "");
-  }
-  GetIndString(text, 130, 1);
-  EXPECT_EQ(PascalText(text), "");
+  EXPECT_EQ(Indexed(128, 2), "a2");
+  EXPECT_EQ(Indexed(129, 1), "b1");
+  for (short index : {0, 2, -1}) EXPECT_EQ(Indexed(129, index), "");
+  EXPECT_EQ(Indexed(130, 1), "");
   EXPECT_EQ(ResError(), resNotFound);
 
   EXPECT_EQ(TextOf(GetResource(kPref, 1)), "B");  // the newer hides the older
@@ -251,14 +227,12 @@ TEST_F(ResourceFileTest, TheChainIsSearchedFromTheCurrentFileDown) {
 
   UseResFile(a);
   EXPECT_EQ(TextOf(GetResource(kPref, 1)), "A");
-  GetIndString(text, 129, 1);  // above the current file
-  EXPECT_EQ(PascalText(text), "");
+  EXPECT_EQ(Indexed(129, 1), "");  // above the current file
   UseResFile(b);
 
   CloseResFile(b);
   EXPECT_EQ(CurResFile(), a);  // the next one down
-  GetIndString(text, 128, 1);
-  EXPECT_EQ(PascalText(text), "a1");
+  EXPECT_EQ(Indexed(128, 1), "a1");
   CloseResFile(a);
   EXPECT_EQ(CurResFile(), 0);
   CloseResFile(a);
@@ -266,28 +240,24 @@ TEST_F(ResourceFileTest, TheChainIsSearchedFromTheCurrentFileDown) {
 }
 
 TEST_F(ResourceFileTest, DamagedFilesOpenEmptyAndTheNextUpdateReplacesThem) {
-  const std::string good = MakeFile("good", {{kPref, 1, "Config Settings", 0, Bytes(396, 7)}});
-  const Bytes goodBytes = ReadBytes(good);
-  std::vector<Bytes> damaged{{}, Bytes(goodBytes.begin(), goodBytes.end() - 1), Bytes(goodBytes.begin(), goodBytes.begin() + 300),
-                             Bytes(5000, 0xA5)};
-  Bytes badOffset = goodBytes;
+  const Bytes good = ReadBytes(MakeFile("good", {{kPref, 1, "Config Settings", 0, Bytes(396, 7)}}));
+  Bytes badOffset = good;
   badOffset[4] = 0x7F;  // map far past the end
-  damaged.push_back(badOffset);
-
-  for (std::size_t i = 0; i < damaged.size(); ++i) {
-    SCOPED_TRACE(i);
-    WriteBytes(temp / "prefs", damaged[i]);
-    const FSSpec fileSpec = FileSpecFor("prefs");
-    const short refNum = FSpOpenResFile(&fileSpec, fsCurPerm);
+  const Bytes damaged[] = {{}, Bytes(good.begin(), good.end() - 1), Bytes(good.begin(), good.begin() + 300),
+                           Bytes(5000, 0xA5), badOffset};
+  for (const Bytes &bytes : damaged) {
+    SCOPED_TRACE(bytes.size());
+    WriteBytes(temp / "prefs", bytes);
+    const short refNum = Open("prefs");
     ASSERT_GT(refNum, 0);
     EXPECT_EQ(ResError(), noErr);
     EXPECT_EQ(Get1Resource(kPref, 1), nullptr);
     CloseResFile(refNum);
-    EXPECT_EQ(ReadBytes(temp / "prefs"), damaged[i]);  // nothing changed, nothing written
+    EXPECT_EQ(ReadBytes(temp / "prefs"), bytes);  // nothing changed, nothing written
 
-    const short again = FSpOpenResFile(&fileSpec, fsCurPerm);
+    Open("prefs");
     AddResource(HandleWith("fresh"), kPref, 1, kConfigSettings);
-    CloseResFile(again);
+    CloseResFile(CurResFile());
     EXPECT_EQ(ResError(), noErr);
     const auto replaced = OnDisk(temp / "prefs");
     ASSERT_TRUE(replaced);
@@ -299,30 +269,26 @@ TEST_F(ResourceFileTest, DamagedFilesOpenEmptyAndTheNextUpdateReplacesThem) {
 TEST_F(ResourceFileTest, AFileBeyondTheFormatsLimitsIsNotWritten) {
   const std::string path = MakeFile("f", {{kPref, 1, std::nullopt, 0, {'o', 'l', 'd'}}});
   const Bytes before = ReadBytes(path);
-  const FSSpec fileSpec = FileSpecFor("f");
-  const short refNum = FSpOpenResFile(&fileSpec, fsCurPerm);
+  const short refNum = Open("f");
   Handle big = NewHandleClear(1 << 24);  // pushes the next resource past 3-byte offsets
-  Handle next = HandleWith("x");
   AddResource(big, kBig, 1, nullptr);
-  AddResource(next, kBig, 2, nullptr);
+  AddResource(HandleWith("x"), kBig, 2, nullptr);
   UpdateResFile(refNum);
   EXPECT_EQ(ResError(), addResFailed);
   EXPECT_EQ(ReadBytes(path), before);
 
   RemoveResource(big);
   DisposeHandle(big);
-  UpdateResFile(refNum);
-  EXPECT_EQ(ResError(), noErr);
   CloseResFile(refNum);
+  EXPECT_EQ(ResError(), noErr);
   EXPECT_EQ(OnDisk(path)->resources.size(), 2u);
 }
 
 // The reader shares no code with this one; it is as strict as the pickiest.
 TEST_F(ResourceFileTest, TheSavedFileOpensInAnIndependentReader) {
   if (std::system("command -v python3 >/dev/null") != 0) GTEST_SKIP() << "no python3";
-  const FSSpec fileSpec = FileSpecFor("tolvi-Prefs");
-  FSpCreateResFile(&fileSpec, 0, 0, -1);
-  const short refNum = FSpOpenResFile(&fileSpec, fsCurPerm);
+  MakeFile("tolvi-Prefs", {});
+  const short refNum = Open("tolvi-Prefs");
   AddResource(NewHandleClear(396), kPref, 1, kConfigSettings);
   const std::string items[] = {"Caf\x8E"};
   const Bytes list = *zv::rsrc::MakeStringList(items);
@@ -353,10 +319,9 @@ TEST_F(ResourceFileTest, ASaveInterruptedAtAnyStepLeavesTheOldFileOrTheNewWhole)
   const std::string path = MakeFile("tolvi-Prefs", {{kPref, 1, "Config Settings", 0, {'o', 'l', 'd'}},
                                                     {kBig, 1, std::nullopt, 0, Bytes(3 * zv::kWriteChunkBytes + 100, 9)}});
   const Bytes oldBytes = ReadBytes(path);
-  const FSSpec fileSpec = FileSpecFor("tolvi-Prefs");
 
   auto replacePref = [&] {
-    const short refNum = FSpOpenResFile(&fileSpec, fsCurPerm);
+    const short refNum = Open("tolvi-Prefs");
     Handle old = Get1Resource(kPref, 1);
     RemoveResource(old);
     DisposeHandle(old);

@@ -11,35 +11,31 @@ uint32_t Px(WindowRef w, int x, int y) {
   auto *p = reinterpret_cast<const uint8_t *>(GetPixBaseAddr(pm)) + y * GetPixRowBytes(pm) + x * 4;
   return static_cast<uint32_t>(p[1]) << 16 | p[2] << 8 | p[3];
 }
+
+struct Expected {
+  int x, y;
+  uint32_t colour;
+};
+void ExpectPixels(WindowRef w, std::initializer_list<Expected> pixels) {
+  for (const Expected &e : pixels) EXPECT_EQ(Px(w, e.x, e.y), e.colour) << e.x << "," << e.y;
+}
 }  // namespace
 
 TEST_F(ToolkitTest, ButtonsAreFramedAndTheDefaultOneRinged) {
   WindowRef w = OpenWindow("demo");
-  // About: 160,10 to 180,90.
-  EXPECT_EQ(Px(w, 10, 160), kBlack);
-  EXPECT_EQ(Px(w, 89, 179), kBlack);
-  EXPECT_EQ(Px(w, 11, 161), kWhite);
-  EXPECT_EQ(Px(w, 9, 159), kFace);
-  EXPECT_EQ(Px(w, 90, 180), kFace);
-  // OK, the default: a two-pixel ring, a gap, then the framed face.
-  EXPECT_EQ(Px(w, 206, 170), kBlack);
-  EXPECT_EQ(Px(w, 207, 170), kBlack);
-  EXPECT_EQ(Px(w, 208, 170), kFace);
-  EXPECT_EQ(Px(w, 209, 170), kBlack);
-  EXPECT_EQ(Px(w, 210, 162), kWhite);
-  EXPECT_EQ(Px(w, 290, 170), kFace);
+  // About: 160,10 to 180,90. OK, the default: a two-pixel ring, a gap, then the framed face.
+  ExpectPixels(w, {{10, 160, kBlack}, {89, 179, kBlack}, {11, 161, kWhite}, {9, 159, kFace}, {90, 180, kFace},
+                   {206, 170, kBlack}, {207, 170, kBlack}, {208, 170, kFace}, {209, 170, kBlack}, {210, 162, kWhite},
+                   {290, 170, kFace}});
   DisposeWindow(w);
 }
 
 TEST_F(ToolkitTest, CheckBoxShowsItsValueAndHiddenControlsLeaveBackground) {
   WindowRef w = OpenWindow("demo");
   // The box: 10,13 to 22,25; the cross runs from 13,16 to 18,21.
-  EXPECT_EQ(Px(w, 10, 13), kBlack);
-  EXPECT_EQ(Px(w, 15, 18), kWhite);
+  ExpectPixels(w, {{10, 13, kBlack}, {15, 18, kWhite}});
   SetControl32BitValue(Ctl(w, "Keep", 1), 1);
-  EXPECT_EQ(Px(w, 13, 16), kBlack);
-  EXPECT_EQ(Px(w, 15, 18), kBlack);
-  EXPECT_EQ(Px(w, 11, 14), kWhite);
+  ExpectPixels(w, {{13, 16, kBlack}, {15, 18, kBlack}, {11, 14, kWhite}});
   HideControl(Ctl(w, "butn", 3));
   EXPECT_FALSE(zv::ControlVisible(Ctl(w, "butn", 3)));
   for (int y = 160; y < 180; y += 3)
@@ -52,14 +48,9 @@ TEST_F(ToolkitTest, CheckBoxShowsItsValueAndHiddenControlsLeaveBackground) {
 TEST_F(ToolkitTest, SliderThumbStandsAtItsValue) {
   WindowRef w = OpenWindow("demo");
   // 70,10 to 90,210, value 50 of 0..100: thumb centre 10 + 5 + 189 / 2 -> 110.
-  EXPECT_EQ(Px(w, 105, 72), kBlack);
-  EXPECT_EQ(Px(w, 115, 87), kBlack);
-  EXPECT_EQ(Px(w, 110, 80), kWhite);
-  EXPECT_EQ(Px(w, 104, 80), kTrack);
-  EXPECT_EQ(Px(w, 116, 80), kTrack);
-  EXPECT_EQ(Px(w, 110, 71), kFace);
+  ExpectPixels(w, {{105, 72, kBlack}, {115, 87, kBlack}, {110, 80, kWhite}, {104, 80, kTrack}, {116, 80, kTrack},
+                   {110, 71, kFace}});
   SetControl32BitValue(Ctl(w, "Sldr", 1), 0);  // thumb 10..20
-  EXPECT_EQ(Px(w, 10, 72), kBlack);
-  EXPECT_EQ(Px(w, 110, 80), kTrack);
+  ExpectPixels(w, {{10, 72, kBlack}, {110, 80, kTrack}});
   DisposeWindow(w);
 }

@@ -6,10 +6,16 @@
 namespace {
 
 struct NibCase {
-  const char *body;  // inside <nib>...</nib>, starting on line 2
+  std::string body;  // inside <nib>...</nib>, starting on line 2
   int line;
   const char *fault;
 };
+
+// One control, on line 3, in a window; a tag and attributes without bounds get small ones.
+std::string InWindow(const std::string &control) {
+  const std::string tag = control.find("top=") == std::string::npos ? control + R"( top="0" left="0" bottom="1" right="1"/>)" : control;
+  return R"(<window name="w" width="100" height="50">)" "\n" + tag + "\n</window>";
+}
 
 std::string WriteNib(const std::string &text) {
   static int n = 0;
@@ -22,41 +28,29 @@ std::string WriteNib(const std::string &text) {
 
 TEST(Nib, FaultsNameFileLineAndFault) {
   const NibCase cases[] = {
-      {"<window name=\"w\" width=\"100\" height=\"50\">\n<buton top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</window>", 3,
-       "unknown control kind <buton>"},
-      {"<window name=\"w\" width=\"100\" height=\"50\">\n"
-       "<text signature=\"Lgnd\" number=\"1\" top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n"
-       "<text signature=\"Lgnd\" number=\"1\" top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</window>",
+      {InWindow("<buton"), 3, "unknown control kind <buton>"},
+      {InWindow(R"(<text signature="Lgnd" number="1" top="0" left="0" bottom="1" right="1"/>)" "\n"
+                R"(<text signature="Lgnd" number="1" top="0" left="0" bottom="1" right="1"/>)"),
        4, "duplicate control identifier 'Lgnd' 1 (first on line 3)"},
       {"<window name=\"w\" width=\"100\">\n</window>", 2, "<window> lacks the attribute 'height'"},
       {"<window name=\"w\" width=\"100\" height=\"50\"/>\n<window name=\"w\" width=\"1\" height=\"1\"/>", 3,
        "a second window named 'w'"},
       {"<window name=\"w\" width=\"wide\" height=\"50\"/>", 2, "'width' is not a whole number: \"wide\""},
-      {"<window name=\"w\" width=\"100\" height=\"50\">\n<slider top=\"0\" left=\"0\" bottom=\"10\" right=\"50\" value=\"200\"/>\n</window>",
-       3, "'value' 200 is outside 0 to 100"},
-      {"<window name=\"w\" width=\"100\" height=\"50\">\n<slider top=\"0\" left=\"0\" bottom=\"10\" right=\"50\" minimum=\"5\" maximum=\"1\"/>\n</window>",
-       3, "'maximum' below 'minimum'"},
-      {"<window name=\"w\" width=\"100\" height=\"50\">\n<button signature=\"ok\" number=\"1\" top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</window>",
-       3, "'signature' must be four characters, not \"ok\""},
-      {"<window name=\"w\" width=\"100\" height=\"50\">\n<button command=\"ok\" top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</window>",
-       3, "'command' must be four characters"},
-      {"<window name=\"w\" width=\"100\" height=\"50\">\n<button titel=\"OK\" top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</window>",
-       3, "unknown attribute 'titel' on <button>"},
-      {"<window name=\"w\" width=\"100\" height=\"50\">\n<popup top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</window>", 3,
-       "<popup> without <item>"},
-      {"<window name=\"w\" width=\"100\" height=\"50\">\n<custom top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</window>", 3,
-       "<custom> lacks the attribute 'class'"},
-      {"<window name=\"w\" width=\"100\" height=\"50\">\n<text top=\"9\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</window>", 3,
-       "bounds with bottom above top"},
-      {"<window name=\"w\" width=\"100\" height=\"50\">\n<button visible=\"maybe\" top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</window>",
-       3, "'visible' must be yes or no"},
-      {"<window name=\"w\" width=\"100\" height=\"50\">\n<text top=\"0\" left=\"0\" bottom=\"1\" right=\"1\"/>\n</windo>", 4,
-       "not well-formed XML"},
+      {InWindow(R"(<slider value="200")"), 3, "'value' 200 is outside 0 to 100"},
+      {InWindow(R"(<slider minimum="5" maximum="1")"), 3, "'maximum' below 'minimum'"},
+      {InWindow(R"(<button signature="ok" number="1")"), 3, "'signature' must be four characters, not \"ok\""},
+      {InWindow(R"(<button command="ok")"), 3, "'command' must be four characters"},
+      {InWindow(R"(<button titel="OK")"), 3, "unknown attribute 'titel' on <button>"},
+      {InWindow("<popup"), 3, "<popup> without <item>"},
+      {InWindow("<custom"), 3, "<custom> lacks the attribute 'class'"},
+      {InWindow(R"(<text top="9" left="0" bottom="1" right="1"/>)"), 3, "bounds with bottom above top"},
+      {InWindow(R"(<button visible="maybe")"), 3, "'visible' must be yes or no"},
+      {"<window name=\"w\" width=\"100\" height=\"50\">\n<text/>\n</windo>", 4, "not well-formed XML"},
       {"<dialog/>", 2, "unexpected content in <nib>"},
   };
   for (auto &c : cases) {
     SCOPED_TRACE(c.body);
-    std::string path = WriteNib(std::string("<nib>\n") + c.body + "\n</nib>\n");
+    std::string path = WriteNib("<nib>\n" + c.body + "\n</nib>\n");
     IBNibRef ref = nullptr;
     EXPECT_EQ(zv::CreateNibReferenceFromFile(path, &ref), kIBCarbonRuntimeMalformedNib);
     EXPECT_EQ(ref, nullptr);
