@@ -74,3 +74,17 @@ void AnswerHitTestInBounds(EventRef theEvent) {
   ControlPartCode part = PtInRect(where, &bounds) ? 1 : 0;
   SetEventParameter(theEvent, kEventParamControlPart, typeControlPartCode, sizeof part, &part);
 }
+
+void RegisterControlClass(const char *theClassID, const EventTypeSpec *theEvents, UInt32 theCount,
+                          EventHandlerProcPtr theHandler, EventHandlerUPP &theUPP, ToolboxObjectClassRef &theClass) {
+  theUPP = NewEventHandlerUPP(theHandler);
+  RegisterToolboxObjectClass(__CFStringMakeConstantString(theClassID), nullptr, theCount, theEvents, theUPP, nullptr,
+                             &theClass);
+}
+
+void UnregisterControlClass(EventHandlerUPP &theUPP, ToolboxObjectClassRef &theClass) {
+  if (theClass) UnregisterToolboxObjectClass(theClass);
+  theClass = nullptr;
+  if (theUPP) DisposeEventHandlerUPP(theUPP);
+  theUPP = nullptr;
+}

@@ -27,3 +27,9 @@ void GetEventCommandStr(EventRef theEvent, Str255 theStr);
 Boolean IsCommand(ConstStr255Param theStr, const char *theName);
 // Answers a hit test: part 1 inside the control's bounds, 0 outside.
 void AnswerHitTestInBounds(EventRef theEvent);
+
+// A custom control class over the control events listed, with its handler
+// routine; unregistering disposes of both (either may already be gone).
+void RegisterControlClass(const char *theClassID, const EventTypeSpec *theEvents, UInt32 theCount,
+                          EventHandlerProcPtr theHandler, EventHandlerUPP &theUPP, ToolboxObjectClassRef &theClass);
+void UnregisterControlClass(EventHandlerUPP &theUPP, ToolboxObjectClassRef &theClass);

@@ -94,17 +94,10 @@ void RegisterClipCtrl() {
       {kEventClassControl, kEventControlDraw},     {kEventClassControl, kEventControlHitTest},
       {kEventClassControl, kEventControlHit},      {kEventClassControl, kEventControlActivate},
       {kEventClassControl, kEventControlOwningWindowChanged}, {kEventClassControl, kEventControlTrack}};
-  lgMyHandlerUPP = NewEventHandlerUPP(ClipCtrlControlHandler);
-  RegisterToolboxObjectClass(__CFStringMakeConstantString(kClipClassID), nullptr, 6, kEvents, lgMyHandlerUPP,
-                             nullptr, &lgClipCtrlClassRef1);
+  RegisterControlClass(kClipClassID, kEvents, 6, ClipCtrlControlHandler, lgMyHandlerUPP, lgClipCtrlClassRef1);
 }
 
-void UnregisterClipCtrl() {
-  if (lgClipCtrlClassRef1) UnregisterToolboxObjectClass(lgClipCtrlClassRef1);
-  lgClipCtrlClassRef1 = nullptr;
-  if (lgMyHandlerUPP) DisposeEventHandlerUPP(lgMyHandlerUPP);
-  lgMyHandlerUPP = nullptr;
-}
+void UnregisterClipCtrl() { UnregisterControlClass(lgMyHandlerUPP, lgClipCtrlClassRef1); }
 
 // ---- Event handler --------------------------------------------------------
 

@@ -26,17 +26,10 @@ void RegisterColorBox() {
   static const EventTypeSpec kEvents[] = {{kEventClassControl, kEventControlDraw},
                                           {kEventClassControl, kEventControlHitTest},
                                           {kEventClassControl, kEventControlHit}};
-  lgMyHandlerUPP = NewEventHandlerUPP(ColorBoxControlHandler);
-  RegisterToolboxObjectClass(__CFStringMakeConstantString(kColorClassID), nullptr, 3, kEvents, lgMyHandlerUPP,
-                             nullptr, &lgColorBoxClassRef);
+  RegisterControlClass(kColorClassID, kEvents, 3, ColorBoxControlHandler, lgMyHandlerUPP, lgColorBoxClassRef);
 }
 
-void UnregisterColorBox() {
-  if (lgColorBoxClassRef) UnregisterToolboxObjectClass(lgColorBoxClassRef);
-  lgColorBoxClassRef = nullptr;
-  if (lgMyHandlerUPP) DisposeEventHandlerUPP(lgMyHandlerUPP);
-  lgMyHandlerUPP = nullptr;
-}
+void UnregisterColorBox() { UnregisterControlClass(lgMyHandlerUPP, lgColorBoxClassRef); }
 
 OSStatus ColorBoxControlHandler(EventHandlerCallRef, EventRef theEvent, void *) {
   OSStatus result = eventNotHandledErr;

@@ -29,17 +29,10 @@ void RegisterPictureControl() {
   static const EventTypeSpec kEvents[] = {{kEventClassControl, kEventControlDraw},
                                           {kEventClassControl, kEventControlHitTest},
                                           {kEventClassControl, kEventControlHit}};
-  lgMyHandlerUPP = NewEventHandlerUPP(PictureControlHandler);
-  RegisterToolboxObjectClass(__CFStringMakeConstantString(kPictureClassID), nullptr, 3, kEvents, lgMyHandlerUPP,
-                             nullptr, &lgPictureControlClassRef);
+  RegisterControlClass(kPictureClassID, kEvents, 3, PictureControlHandler, lgMyHandlerUPP, lgPictureControlClassRef);
 }
 
-void UnregisterPictureControl() {
-  if (lgPictureControlClassRef) UnregisterToolboxObjectClass(lgPictureControlClassRef);
-  lgPictureControlClassRef = nullptr;
-  if (lgMyHandlerUPP) DisposeEventHandlerUPP(lgMyHandlerUPP);
-  lgMyHandlerUPP = nullptr;
-}
+void UnregisterPictureControl() { UnregisterControlClass(lgMyHandlerUPP, lgPictureControlClassRef); }
 
 OSStatus PictureControlHandler(EventHandlerCallRef, EventRef theEvent, void *) {
   OSStatus result = eventNotHandledErr;
