@@ -3,6 +3,7 @@
 // configuration, the stored one and the frames the host was asked for.
 #include "BundleLoader.h"
 #include "DataHandling.h"
+#include "PluginState.h"
 #include "RecordingHost.h"
 #include "TempPreferences.h"
 #include "TestImages.h"
@@ -42,7 +43,7 @@ constexpr double kClipLeft = 16, kClipTop = 16, kClipWidth = 540, kClipHeight = 
 class Dialog : public testing::Test {
  protected:
   void SetUp() override {
-    ResetPlugin();
+    ResetPluginGlobals();
     host_ = std::make_unique<RecordingHost>(&iMovieMain);
     host_->SetClip(100, PaintPattern);
     ASSERT_EQ(host_->Send(kPlugGetInfo), kPluginOK);
@@ -53,13 +54,7 @@ class Dialog : public testing::Test {
   void TearDown() override {
     EXPECT_EQ(host_->OutstandingFrames(), 0u) << "every frame goes back to the host";
     host_.reset();
-    ResetPlugin();
-  }
-  static void ResetPlugin() {
-    if (gPascalData) DisposePtr(gPascalData);
-    gPascalData = nullptr;
-    gPascalInited = false;
-    gMostRecentStartFrame = gMostRecentFrameCount = 0;
+    ResetPluginGlobals();
   }
   PLUGINDATAPTR Master() { return reinterpret_cast<PLUGINDATAPTR>(gPascalData); }
 
@@ -215,14 +210,12 @@ TEST_F(Dialog, ResetKeepsTheMediaTypeAndOKStoresTheResult) {
                   "click-control 'ok  ' 1\n"),
             0)
       << log_;
-  PLUGINDATAREC defaults;
-  std::memset(&defaults, 0, sizeof defaults);
-  ResetConfig(&defaults, true);
+  PLUGINDATAREC defaults = DefaultConfig();
   defaults.MEDIATYPE = kMediaHD;
   EXPECT_EQ(std::memcmp(Master(), &defaults, sizeof defaults), 0);
   // OK stored it: a fresh start of the plug-in reads it back.
   const std::vector<UInt8> accepted = MasterBytes();
-  ResetPlugin();
+  ResetPluginGlobals();
   ASSERT_EQ(host_->Send(kPlugGetInfo), kPluginOK);
   EXPECT_EQ(MasterBytes(), accepted);
 }

@@ -2,6 +2,7 @@
 // dispatch, the description, render passes, frames, fades and failures.
 #include "BundleLoader.h"
 #include "DataHandling.h"
+#include "PluginState.h"
 #include "RecordingHost.h"
 #include "TempPreferences.h"
 #include "TestImages.h"
@@ -25,19 +26,13 @@ using namespace zv::test;
 class Glue : public testing::Test {
  protected:
   void SetUp() override {
-    ResetPlugin();
+    ResetPluginGlobals();
     host_ = std::make_unique<RecordingHost>(&iMovieMain);
     host_->SetClip(100, PaintPattern);
   }
   void TearDown() override {
     host_.reset();
-    ResetPlugin();
-  }
-  static void ResetPlugin() {
-    if (gPascalData) DisposePtr(gPascalData);
-    gPascalData = nullptr;
-    gPascalInited = false;
-    gMostRecentStartFrame = gMostRecentFrameCount = 0;
+    ResetPluginGlobals();
   }
   _EffectData *Pass() { return static_cast<_EffectData *>(host_->Params().clientData); }
   PLUGINDATAPTR Master() { return reinterpret_cast<PLUGINDATAPTR>(gPascalData); }

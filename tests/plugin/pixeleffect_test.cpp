@@ -1,5 +1,6 @@
 // The pixel effect, checked against a plain per-pixel reference.
 #include "DataHandling.h"
+#include "PluginState.h"
 #include "TestImages.h"
 #include "callpixelfx.h"
 #include "pixeleffect.h"
@@ -16,9 +17,7 @@ using zv::test::Image;
 using zv::test::Pixel;
 
 PLUGINDATAREC Config(SInt16 r, SInt16 g, SInt16 b) {
-  PLUGINDATAREC c;
-  std::memset(&c, 0, sizeof c);
-  ResetConfig(&c, true);
+  PLUGINDATAREC c = zv::test::DefaultConfig();
   c.SLIDERS[0] = r;
   c.SLIDERS[1] = g;
   c.SLIDERS[2] = b;

@@ -1,5 +1,6 @@
 // The stored configuration: the record's bytes, and the preferences file.
 #include "DataHandling.h"
+#include "PluginState.h"
 #include "TempPreferences.h"
 #include "pascalFX.h"
 #include "prefsloader.h"
@@ -21,9 +22,7 @@ using zv::test::TempPreferences;
 constexpr ResType kPref = ZV_FOURCC('P', 'r', 'e', 'f');
 
 PLUGINDATAREC Sample() {
-  PLUGINDATAREC c;
-  std::memset(&c, 0, sizeof c);
-  ResetConfig(&c, true);
+  PLUGINDATAREC c = zv::test::DefaultConfig();
   c.STARTREL = {0.125, 0.875, 1.0 / 3.0, 0.75};
   c.ENDREL = {-0.5, 1.5, 0.1, 0.2};
   for (int i = 0; i < 6; ++i) c.COLORS[i] = {static_cast<UInt16>(0x0102 + i), static_cast<UInt16>(0x0304 + i), 0x0506};
@@ -145,9 +144,7 @@ TEST(PrefsFile, FirstRunCreatesTheFileAndStoresTheDefaults) {
   ASSERT_EQ(stored.size(), 1u);
   ASSERT_EQ(stored[0].second.size(), kConfigSaveSizeNative);
 
-  PLUGINDATAREC defaults;
-  std::memset(&defaults, 0, sizeof defaults);
-  ResetConfig(&defaults, true);
+  PLUGINDATAREC defaults = zv::test::DefaultConfig();
   std::vector<UInt8> expected(kConfigSaveSizeNative);
   EncodeConfigRecord(defaults, std::endian::native, expected);
   EXPECT_EQ(stored[0].second, expected);
@@ -161,9 +158,7 @@ TEST(PrefsFile, SavedConfigurationComesBackBitForBitAndKeepsImages) {
   ASSERT_TRUE(SaveConfig(&saved));
   ASSERT_TRUE(SaveConfig(&saved));  // twice: still one record
 
-  PLUGINDATAREC read;
-  std::memset(&read, 0, sizeof read);
-  ResetConfig(&read, true);
+  PLUGINDATAREC read = zv::test::DefaultConfig();
   CGImageRef image = CGImageCreateBlank(1, 1);
   read.THERENDERED = image;
   ASSERT_TRUE(ReadConfig(&read));
