@@ -15,6 +15,8 @@
 // Sliders follow the mouse (live ones change value and call the action at
 // every change); pop-ups track their open menu. Custom controls with a track
 // handler do their own loop through TrackMouseLocation.
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <spawn.h>
@@ -38,9 +40,13 @@ std::unique_ptr<Backend> gBackend;
 bool gFailed = false;
 double gLastX = 0, gLastY = 0;
 
-Point ToPoint(double x, double y) {
-  return Point{static_cast<short>(std::floor(y)), static_cast<short>(std::floor(x))};
+// A mouse far outside the window stays far outside: saturated, never wrapped.
+short ToCoordinate(double c) {
+  if (std::isnan(c)) return SHRT_MIN;
+  return static_cast<short>(std::clamp(std::floor(c), double{SHRT_MIN}, double{SHRT_MAX}));
 }
+
+Point ToPoint(double x, double y) { return Point{ToCoordinate(y), ToCoordinate(x)}; }
 
 bool Inside(const Rect &r, Point p) { return p.h >= r.left && p.h < r.right && p.v >= r.top && p.v < r.bottom; }
 

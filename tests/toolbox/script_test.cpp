@@ -9,6 +9,8 @@ TEST_F(ToolkitTest, ButtonSendsItsCommandOnlyWhenReleasedInside) {
          "mouse-drag 50 195\n"    // off the button
          "mouse-up 50 195\n"      // released outside: nothing
          "click 5 5\n"            // outside every control: nothing
+         "click 65556 19\n"       // far outside, not wrapped onto Keep at 20
+         "click -65516 19\n"
          "click-control butn 2\n");  // Cancel
   RunDemo();
   EXPECT_EQ(Stop(), 0) << log_;
