@@ -1,5 +1,6 @@
 // The sdl backend on a virtual screen: a real click on a real window reaches
 // the window's command handler. Skipped where Xvfb or xdotool is missing.
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -24,15 +25,27 @@ pid_t Spawn(std::vector<std::string> args) {
 
 TEST_F(ToolkitTest, SdlWindowTakesARealClickUnderXvfb) {
   if (!Have("Xvfb") || !Have("xdotool")) GTEST_SKIP() << "Xvfb or xdotool missing";
-  const int display = 70 + getpid() % 100;
-  const std::string name = ":" + std::to_string(display);
-  pid_t xvfb = Spawn({"Xvfb", name, "-screen", "0", "800x600x24", "-nolisten", "tcp"});
+  // Xvfb picks a free display and writes its number once it accepts clients,
+  // so parallel runs neither collide nor connect too early.
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  fcntl(ready[0], F_SETFD, FD_CLOEXEC);
+  pid_t xvfb = Spawn({"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", "800x600x24", "-nolisten", "tcp"});
+  close(ready[1]);
   ASSERT_GT(xvfb, 0);
-  struct stat st;
-  const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
-  for (int i = 0; i < 100 && stat(socket.c_str(), &st) != 0; ++i) usleep(50000);
-  setenv("DISPLAY", name.c_str(), 1);
+  std::string display;
+  char ch;
+  while (read(ready[0], &ch, 1) == 1 && ch != '\n') display += ch;
+  close(ready[0]);
+  ASSERT_FALSE(display.empty()) << "Xvfb did not start";
+  setenv("DISPLAY", (":" + display).c_str(), 1);
   setenv("SDL_VIDEODRIVER", "x11", 1);
+  // The software renderer keeps the window SDL first made; an accelerated one
+  // may make it again, and the click would go to a window that is gone.
+  setenv("SDL_RENDER_DRIVER", "software", 1);
+  // SDL drops a click that comes within 10 ms of the window taking the focus;
+  // the hand clicks as soon as the window shows, so the click must count.
+  setenv("SDL_MOUSE_FOCUS_CLICKTHROUGH", "1", 1);
 
   // The screen's libraries keep memory to the end of the process: the run
   // happens in a child that leaves with _exit, so only the result counts.
@@ -42,10 +55,13 @@ TEST_F(ToolkitTest, SdlWindowTakesARealClickUnderXvfb) {
     alarm(60);  // a lost click ends the run instead of hanging it
     if (ZvToolkitStart("sdl", nullptr, nullptr) != noErr) _exit(2);
     started_ = true;
+    // The search asks again until the window shows: a search that meets one of
+    // SDL's short-lived windows fails on it instead of waiting.
     pid_t hand = Spawn({"sh", "-c",
-                        "wid=$(xdotool search --sync --name '^Demo$' | head -n 1) && sleep 0.5 && "
-                        "xdotool mousemove --window \"$wid\" 20 19 click 1 && sleep 0.3 && "
-                        "xdotool mousemove --window \"$wid\" 248 170 click 1"});
+                        "until wid=$(xdotool search --onlyvisible --name '^Demo$' 2>/dev/null | head -n 1) && "
+                        "[ -n \"$wid\" ]; do sleep 0.05; done; "
+                        "xdotool mousemove --sync --window \"$wid\" 20 19 click 1 "
+                        "mousemove --sync --window \"$wid\" 248 170 click 1"});
     RunDemo();
     int status;
     waitpid(hand, &status, 0);
