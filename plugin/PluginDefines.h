@@ -53,8 +53,8 @@ struct PLUGINWORKSPACE {
   _PluginParams *IMOVIEPARAMS;
   GWorldPtr SOURCECLIP;
   GWorldPtr THEFXCLIP;
-  SInt32 CURRFRAMEINDEX;
-  SInt32 MINFRAMEINDEX;
+  SInt32 CURRFRAMEINDEX;  // the frame slider's position: a frame of the pass, 0..MAXFRAMEINDEX
+  SInt32 MINFRAMEINDEX;   // added to a position before GetFrameIntoGW adds the request's start
   SInt32 MAXFRAMEINDEX;
   SInt16 ACTIVEREL;
   ControlRef THEFRAMECTRL;

@@ -216,9 +216,12 @@ void KeepImageProps(Rect &theRect) {
 void CalcAndKeepImageProps() {
   const RELRECT theRel = GetCurrentRel();
   const Rect theFrame = GetControlBox(gConfigWorkSpace.THEFRAMECTRL);
-  Rect theRect = Rel2Rect(theRel, theFrame);
+  const Rect before = Rel2Rect(theRel, theFrame);
+  Rect theRect = before;
   KeepImageProps(theRect);
-  PutCurrentRel(Rect2Rel(theRect, theFrame));
+  // Stored fractions change only when the proportions do: a trip through
+  // pixels alone would truncate them.
+  if (!EqualRect(&theRect, &before)) PutCurrentRel(Rect2Rel(theRect, theFrame));
 }
 
 // ---- Drawing --------------------------------------------------------------

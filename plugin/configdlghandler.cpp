@@ -113,9 +113,13 @@ void SetupDialog(WindowRef theWindow, PLUGINDATAPTR theConfig) {
   SetupSliders(theWindow);
   SimpleHideControl(theWindow, kRectSig, 1);
   SimpleHideControl(theWindow, kRectSig, 2);
-  SimpleSetControlValueByID(theWindow, kMediaSig, 1, theConfig->MEDIATYPE);
+  // A type the pop-up does not offer opens the NTSC window, so it shows NTSC.
+  const SInt16 mediaType = theConfig->MEDIATYPE;
+  const bool offered = mediaType >= kMediaNTSC && mediaType <= kMediaHD;
+  SimpleSetControlValueByID(theWindow, kMediaSig, 1, offered ? mediaType : kMediaNTSC);
+  // The rectangle is not put through the editor's pixels here: each opening
+  // would move its edges a pixel towards the origin.
   Config2Dlg(gConfigWorkSpace.THECONFIG);
-  CalcAndKeepImageProps();
   ReRenderAndBlit();
 }
 

@@ -71,6 +71,9 @@ void CopyIndString(char *dest, size_t destSize, short listID, short index) {
   dest[std::max<long>(count, 0)] = 0;
 }
 
+// start + offset as a frame number; false when it does not fit 32 bits.
+bool AddFrames(SInt32 start, SInt32 offset, SInt32 &frame) { return !__builtin_add_overflow(start, offset, &frame); }
+
 Rect MovedToOrigin(Rect r) {
   r.right -= r.left;
   r.bottom -= r.top;
@@ -100,6 +103,7 @@ void CopyImage(GWorldPtr from, const Rect &fromRect, GWorldPtr to, const Rect &t
 extern "C" HYPluginResult iMovieMain(SInt16 which, _PluginParams *params) {
   if (!params) return kPluginBadParams;
   if (params->interfaceVersion <= 3) return kPluginAppIsTooOld;
+  if (!params->procs) return kPluginBadParams;  // every handler calls back into the host
   if (!gPascalInited) {
     InitPascal();
     gPascalInited = true;
@@ -176,6 +180,10 @@ HYPluginResult EffectBegins(SInt16, _PluginParams *params) {
   if (!pass->pascalData) return kPluginOutOfMemory;
   pCopyConfig(gPascalData, pass->pascalData);
   pass->effectSourceCount = 1;
+  // A reused pass state must not keep the last pass's fades when the host
+  // has no filter info for this one.
+  pass->fadeInFrames = pass->fadeOutFrames = 0;
+  std::fill(pass->sliderValues, pass->sliderValues + 3, 0.0f);
 
   _HYPluginFilterInfo *filterInfo = nullptr;
   const HYPluginResult result = procs.GetFilterInfo(params->instance, &filterInfo);
@@ -246,6 +254,9 @@ static HYPluginResult RenderDelivered(_PluginParams *params, GWorldPtr delivered
     CopyImage(delivered, sourceRect, cleanCopy, sourceRect);
   }
   HYPluginResult result = ApplyEffect(delivered, params);
+  // Without the effect there is nothing to fade over: blending the clean
+  // copy onto the untouched frame would report a wrong frame as done.
+  if (result != kPluginOK) return result;
   if (cleanCopy) {
     Rect from;
     GetPortBounds(delivered, &from);
@@ -270,7 +281,8 @@ HYPluginResult EffectDrives(SInt16, _PluginParams *params) {
   const Rect &frameRect = params->frameRect;
   const SInt16 width = static_cast<SInt16>(frameRect.right - frameRect.left);
   const SInt16 height = static_cast<SInt16>(frameRect.bottom - frameRect.top);
-  const SInt32 absoluteFrame = params->startFrame + params->renderFrame;
+  SInt32 absoluteFrame;
+  if (!AddFrames(params->startFrame, params->renderFrame, absoluteFrame)) return kPluginBadParams;
   gMostRecentStartFrame = params->startFrame;
   gMostRecentFrameCount = params->frameCount;
   if (absoluteFrame < 0) return kPluginOK;
@@ -334,6 +346,8 @@ HYPluginResult MakeEffectPlaceHolders(SInt16 which, _PluginParams *params) {
     copy.selector = kPlugDoFrame;
     (void)EffectDrives(which, &copy);
   }
+  // EffectEnds runs whatever EffectBegins answered: a begin that failed half
+  // way has already put its pass state into the copy's clientData.
   copy.selector = kPlugTerminate;
   EffectEnds(which, &copy);
   return result;
@@ -346,8 +360,8 @@ SInt16 GetFrameIntoGW(GWorldPtr target, _PluginParams *params, SInt32 frameIndex
   GetPortBounds(target, &bounds);
   const SInt16 width = static_cast<SInt16>(bounds.right - bounds.left);
   const SInt16 height = static_cast<SInt16>(bounds.bottom - bounds.top);
-  const SInt32 frame = frameIndex + params->startFrame;
-  if (frame < 0) return -1;
+  SInt32 frame;
+  if (!AddFrames(params->startFrame, frameIndex, frame) || frame < 0) return -1;
   GWorldPtr delivered = nullptr;
   SInt16 volume = 0;
   SInt32 cookie = 0;
@@ -374,7 +388,12 @@ void MediaFrameSize(SInt16 mediaType, SInt16 &width, SInt16 &height) {
 }
 
 HYPluginResult CustomButtons(SInt16, _PluginParams *params) {
-  const SInt32 absoluteFrame = params->renderFrame + gMostRecentStartFrame;
+  SInt32 absoluteFrame, sliderBase;
+  // The slider counts frames from the pass's start; GetFrameIntoGW adds the
+  // request's own start, so only the difference is left to add.
+  if (!AddFrames(gMostRecentStartFrame, params->renderFrame, absoluteFrame) ||
+      __builtin_sub_overflow(gMostRecentStartFrame, params->startFrame, &sliderBase))
+    return kPluginBadParams;
   SInt16 width, height;
   MediaFrameSize(GetMediaFormat(gPascalData), width, height);
   GWorldPtr source = nullptr;
@@ -383,7 +402,7 @@ HYPluginResult CustomButtons(SInt16, _PluginParams *params) {
   (void)params->procs->GetFrame(params->instance, absoluteFrame, &source, width, height, kDVHighQuality, &volume,
                                 &cookie);
   if (source)
-    ConfigurePlugIn(gPascalData, source, params, absoluteFrame, gMostRecentFrameCount);
+    ConfigurePlugIn(gPascalData, source, params, sliderBase, params->renderFrame, gMostRecentFrameCount);
   else  // the dialog needs a frame to work on
     Notify("The effect cannot be set up: the host delivered no frame to preview.");
   (void)params->procs->ReleaseFrame(params->instance, cookie);

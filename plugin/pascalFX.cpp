@@ -11,6 +11,7 @@
 #include "prefsloader.h"
 
 #include <MacMemory.h>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -76,15 +77,17 @@ void DoEffect(Ptr theData, _PluginParams *, GWorldPtr source, GWorldPtr target, 
   SetGWorld(savePort, saveDevice);
 }
 
-void ConfigurePlugIn(Ptr theData, GWorldPtr source, _PluginParams *params, SInt32 firstFrame, SInt32 frameCount) {
+void ConfigurePlugIn(Ptr theData, GWorldPtr source, _PluginParams *params, SInt32 firstFrame, SInt32 shownFrame,
+                     SInt32 frameCount) {
   PLUGINDATAPTR theConfig = AsConfig(theData);
   gTheConfig = theConfig;
   gConfigWorkSpace.THECONFIG = theConfig;
   gConfigWorkSpace.SOURCECLIP = source;
   gConfigWorkSpace.IMOVIEPARAMS = params;
-  gConfigWorkSpace.CURRFRAMEINDEX = 0;
   gConfigWorkSpace.MINFRAMEINDEX = firstFrame;
   gConfigWorkSpace.MAXFRAMEINDEX = (frameCount > 1 ? frameCount : 1) - 1;
+  // The slider opens on the frame shown, as far as the pass reaches.
+  gConfigWorkSpace.CURRFRAMEINDEX = std::clamp<SInt32>(shownFrame, 0, gConfigWorkSpace.MAXFRAMEINDEX);
   gConfigWorkSpace.ACTIVEREL = 1;
 
   gConfigWorkSpace.THEFXCLIP = AllocateRectGWorld(GetPortRect(source));

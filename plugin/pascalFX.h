@@ -18,6 +18,8 @@ SInt16 GetMediaFormat(Ptr theData);
 void DoEffect(Ptr theData, _PluginParams *params, GWorldPtr source, GWorldPtr target, SInt32 currentFrame,
               SInt32 fadeInFrames, SInt32 fadeOutFrames, SInt32 totalFrames);
 
-// Runs the configuration dialog on theData, previewing source, the frame
-// firstFrame of a clip of frameCount frames; returns when the dialog closed.
-void ConfigurePlugIn(Ptr theData, GWorldPtr source, _PluginParams *params, SInt32 firstFrame, SInt32 frameCount);
+// Runs the configuration dialog on theData, previewing source, frame
+// shownFrame of a pass of frameCount frames whose frame 0 GetFrameIntoGW
+// reaches as firstFrame; returns when the dialog closed.
+void ConfigurePlugIn(Ptr theData, GWorldPtr source, _PluginParams *params, SInt32 firstFrame, SInt32 shownFrame,
+                     SInt32 frameCount);

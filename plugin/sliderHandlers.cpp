@@ -99,7 +99,8 @@ void ReRenderAndBlit() {
 }
 
 void AccessRenderAndBlit(SInt32 frameIndex) {
-  (void)GetFrameIntoGW(gConfigWorkSpace.SOURCECLIP, gConfigWorkSpace.IMOVIEPARAMS,
-                       frameIndex + gConfigWorkSpace.MINFRAMEINDEX, cUseDisposeGWInSlider);
+  SInt32 frame;
+  if (!__builtin_add_overflow(frameIndex, gConfigWorkSpace.MINFRAMEINDEX, &frame))
+    (void)GetFrameIntoGW(gConfigWorkSpace.SOURCECLIP, gConfigWorkSpace.IMOVIEPARAMS, frame, cUseDisposeGWInSlider);
   ReRenderAndBlit();
 }

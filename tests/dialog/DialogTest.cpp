@@ -1,30 +1,19 @@
 // The configuration dialog in process: the plug-in's button pressed on the
 // recording test host, the dialog driven by scripts, and then the master
 // configuration, the stored one and the frames the host was asked for.
-#include "BundleLoader.h"
-#include "DataHandling.h"
 #include "PluginState.h"
-#include "RecordingHost.h"
-#include "TempPreferences.h"
-#include "TestImages.h"
 #include "clipCTRL.h"
 #include "colorCTRL.h"
 #include "commonprocs.h"
 #include "configdlghandler.h"
-#include "iMovieGlue.h"
 #include "pictCTRL.h"
 
-#include <MacMemory.h>
 #include <ToolkitBackend.h>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
-#include <memory>
 #include <sstream>
-#include <vector>
 
 namespace {
 
@@ -40,23 +29,15 @@ std::string Slurp(const std::string &path) {
 // The NTSC window's frame editor (Clip 1): 540 x 360 pixels at (16, 16).
 constexpr double kClipLeft = 16, kClipTop = 16, kClipWidth = 540, kClipHeight = 360;
 
-class Dialog : public testing::Test {
+class Dialog : public PluginTest {
  protected:
   void SetUp() override {
-    ResetPluginGlobals();
-    host_ = std::make_unique<RecordingHost>(&iMovieMain);
-    host_->SetClip(100, PaintPattern);
+    PluginTest::SetUp();
     ASSERT_EQ(host_->Send(kPlugGetInfo), kPluginOK);
     // A render pass first, as a host does, so the plug-in knows the clip.
     ASSERT_EQ(host_->RenderPass(0, 100), kPluginOK);
     host_->ClearCalls();
   }
-  void TearDown() override {
-    EXPECT_EQ(host_->OutstandingFrames(), 0u) << "every frame goes back to the host";
-    host_.reset();
-    ResetPluginGlobals();
-  }
-  PLUGINDATAPTR Master() { return reinterpret_cast<PLUGINDATAPTR>(gPascalData); }
 
   // Starts the script backend on `lines`; the first line is line 1.
   void StartScript(const std::string &lines) {
@@ -86,67 +67,90 @@ class Dialog : public testing::Test {
     for (const CallRecord &c : host_->CallsOf(Callback::GetFrame)) frames.push_back(c.frame);
     return frames;
   }
-  std::vector<UInt8> MasterBytes() {
-    const auto *p = reinterpret_cast<const UInt8 *>(gPascalData);
-    return {p, p + sizeof(PLUGINDATAREC)};
-  }
 
-  TempPreferences prefs_;
-  BundleLoader resources_{BuiltBundlePath(), false};
-  std::unique_ptr<RecordingHost> host_;
   std::string script_, logPath_, log_;
   FILE *log_file_ = nullptr;
 };
 
 // ---- Frames ---------------------------------------------------------------
 
-TEST_F(Dialog, FrameSliderAndStepsFetchFramesFromTheButtonsFrameOn) {
+// A pass of 15 frames starting at frame 20 of the clip, the button on its
+// frame 12: the slider spans the pass and each position shows its own frame.
+TEST_F(Dialog, FrameSliderSpansThePassFromTheButtonsFrame) {
+  host_->SetClip(40, PaintPattern);
+  ASSERT_EQ(host_->RenderPass(20, 15), kPluginOK);
+  host_->ClearCalls();
   ASSERT_EQ(Press("expect-window configNTSC\n"
-                  "expect-text ClpM 1 \"0/99\"\n"
-                  "set-slider ClpS 1 3\n"
-                  "expect-text ClpM 1 \"3/99\"\n"
+                  "expect-text ClpM 1 \"12/14\"\n"
+                  "expect-value ClpS 1 12\n"
+                  "set-slider ClpS 1 14\n"
+                  "expect-text ClpM 1 \"14/14\"\n"
                   "click-control Adva 1\n"
-                  "expect-text ClpM 1 \"4/99\"\n"
-                  "expect-value ClpS 1 4\n"
+                  "set-slider ClpS 1 0\n"
+                  "expect-text ClpM 1 \"0/14\"\n"
+                  "click-control Revi 1\n"
+                  "click-control Adva 1\n"
+                  "expect-text ClpM 1 \"1/14\"\n"
                   // the type already set: the same window stays, frame and all
                   "choose-item Medi 1 1\n"
-                  "expect-text ClpM 1 \"4/99\"\n"
+                  "expect-text ClpM 1 \"1/14\"\n"
                   "click-control 'ok  ' 1\n",
-                  7),
+                  12),
             0)
       << log_;
   const std::vector<CallRecord> calls = host_->CallsOf(Callback::GetFrame);
   ASSERT_GE(calls.size(), 3u);
-  EXPECT_EQ(calls[0].frame, 7);
-  EXPECT_EQ(calls[0].quality, kDVHighQuality);
   for (const CallRecord &c : calls) {
     EXPECT_EQ(c.width, 720);
     EXPECT_EQ(c.height, 480);
+    EXPECT_EQ(c.quality, kDVHighQuality);
   }
-  // Slider position v shows frame 7 + v: 1, 2, 3 while dragging, then 4.
   const std::vector<SInt32> frames = FramesFetched();
-  EXPECT_EQ(std::vector<SInt32>(frames.begin() + 1, frames.end()), (std::vector<SInt32>{8, 9, 10, 11}));
-  EXPECT_EQ(Master()->MEDIATYPE, kMediaNTSC);
+  EXPECT_EQ(frames.front(), 32);
+  EXPECT_EQ(frames.back(), 21);
+  EXPECT_EQ(*std::min_element(frames.begin(), frames.end()), 20);
+  EXPECT_EQ(*std::max_element(frames.begin(), frames.end()), 34);
+  // Steps at either end fetch nothing.
+  EXPECT_EQ(std::count(frames.begin(), frames.end(), 34), 1);
+  EXPECT_EQ(std::count(frames.begin(), frames.end(), 20), 1);
 }
 
-TEST_F(Dialog, StepsAtTheEndsChangeNothing) {
-  ASSERT_EQ(Press("click-control Revi 1\n"
-                  "expect-text ClpM 1 \"0/99\"\n"
-                  "expect-value ClpS 1 0\n"
-                  "set-slider ClpS 1 99\n"
-                  "log \"at the end\"\n"
+TEST_F(Dialog, BeforeAnyFrameRequestTheSliderHoldsOneFrame) {
+  ResetPluginGlobals();
+  ASSERT_EQ(host_->Send(kPlugGetInfo), kPluginOK);
+  ASSERT_EQ(Press("expect-text ClpM 1 \"0/0\"\n"
                   "click-control Adva 1\n"
-                  "expect-text ClpM 1 \"99/99\"\n"
-                  "expect-value ClpS 1 99\n"
-                  "click-control 'not!' 1\n"),
+                  "expect-value ClpS 1 0\n"
+                  "click-control 'not!' 1\n",
+                  5),
             0)
       << log_;
-  const std::vector<SInt32> frames = FramesFetched();
-  ASSERT_GE(frames.size(), 2u);
-  EXPECT_EQ(frames.front(), 0);
-  EXPECT_GT(frames[1], 0) << "Revi at the first frame fetched a frame";
-  EXPECT_EQ(frames.back(), 99);
-  EXPECT_EQ(std::count(frames.begin(), frames.end(), 99), 1) << "Adva at the last frame fetched a frame";
+  EXPECT_EQ(FramesFetched(), std::vector<SInt32>{5});
+}
+
+// The frame the button asks for, the window and the pop-up for each stored
+// media type; types the pop-up does not offer behave as NTSC.
+TEST_F(Dialog, EachMediaTypeOpensItsWindowAtItsFrameSize) {
+  struct Case {
+    SInt16 type;
+    const char *window;
+    int popup;
+    SInt16 width, height;
+  } cases[] = {{0, "configNTSC", 1, 720, 480}, {2, "configPAL", 2, 720, 576}, {3, "configHD", 3, 960, 540},
+               {4, "configNTSC", 1, 720, 480}};
+  for (const Case &c : cases) {
+    host_->ClearCalls();
+    Master()->MEDIATYPE = c.type;
+    ASSERT_EQ(Press(std::string("expect-window ") + c.window + "\nexpect-value Medi 1 " + std::to_string(c.popup) +
+                    "\nclick-control 'not!' 1\n"),
+              0)
+        << log_;
+    const std::vector<CallRecord> calls = host_->CallsOf(Callback::GetFrame);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].width, c.width) << c.type;
+    EXPECT_EQ(calls[0].height, c.height) << c.type;
+    EXPECT_EQ(Master()->MEDIATYPE, c.type);
+  }
 }
 
 TEST_F(Dialog, ANoticeAndNoDialogWhenTheHostHasNoFrame) {
@@ -155,10 +159,11 @@ TEST_F(Dialog, ANoticeAndNoDialogWhenTheHostHasNoFrame) {
   // The last line would run only if a dialog asked for input.
   EXPECT_NE(Press("expect-window alert\n"
                   "expect-text alrt 10 \"Internal Notification:\"\n"
+                  "expect-text alrt 1 \"ok\"\n"
                   "key return\n"
                   "log \"a dialog opened\"\n"),
             0);
-  EXPECT_NE(log_.find("dialog.script:4: the program ended before this line ran"), std::string::npos) << log_;
+  EXPECT_NE(log_.find("dialog.script:5: the program ended before this line ran"), std::string::npos) << log_;
   EXPECT_EQ(host_->CallsOf(Callback::GetFrame).size(), 1u);
   EXPECT_EQ(MasterBytes(), before);
 }
@@ -282,6 +287,23 @@ TEST_F(Dialog, KeepAndMethodShowTheConfiguration) {
 }
 
 // ---- The frame editor -----------------------------------------------------
+
+// Opening, switching layouts and OK leave fractions that no pixel grid holds
+// exactly as they were.
+TEST_F(Dialog, TheRectangleStaysWhereItWasUntilTheUserMovesIt) {
+  const RELRECT stored = {39.0 / 540, 401.0 / 540, 1.0 / 3, 0.7};
+  Master()->STARTREL = stored;
+  ASSERT_EQ(Press("choose-item Medi 1 3\n"
+                  "choose-item Medi 1 2\n"
+                  "choose-item Medi 1 1\n"
+                  "choose-item Medi 1 3\n"
+                  "choose-item Medi 1 1\n"
+                  "expect-window configNTSC\n"
+                  "click-control 'ok  ' 1\n"),
+            0)
+      << log_;
+  EXPECT_EQ(std::memcmp(&Master()->STARTREL, &stored, sizeof stored), 0);
+}
 
 struct DragCase {
   const char *what;

@@ -1,67 +1,42 @@
 // The host-facing half, driven through the recording test host: entry and
 // dispatch, the description, render passes, frames, fades and failures.
-#include "BundleLoader.h"
-#include "DataHandling.h"
 #include "PluginState.h"
-#include "RecordingHost.h"
-#include "TempPreferences.h"
-#include "TestImages.h"
-#include "iMovieGlue.h"
+#include "pascalFX.h"
 #include "pixeleffect.h"
 
-#include <MacMemory.h>
 #include <PlatformTesting.h>
 #include <Resources.h>
-#include <gtest/gtest.h>
 
-#include <cstring>
-#include <memory>
+#include <climits>
+#include <string>
 
 namespace {
 
 using namespace zv::test;
+using Glue = PluginTest;
 
-// A statically linked plug-in with fresh globals, its bundle's strings in the
-// resource chain and a temporary Preferences folder.
-class Glue : public testing::Test {
- protected:
-  void SetUp() override {
-    ResetPluginGlobals();
-    host_ = std::make_unique<RecordingHost>(&iMovieMain);
-    host_->SetClip(100, PaintPattern);
-  }
-  void TearDown() override {
-    host_.reset();
-    ResetPluginGlobals();
-  }
-  _EffectData *Pass() { return static_cast<_EffectData *>(host_->Params().clientData); }
-  PLUGINDATAPTR Master() { return reinterpret_cast<PLUGINDATAPTR>(gPascalData); }
-
-  TempPreferences prefs_;
-  BundleLoader resources_{BuiltBundlePath(), false};
-  std::unique_ptr<RecordingHost> host_;
-};
-
-TEST_F(Glue, RefusesMissingBlocksAndOldHostsBeforeAnySetUp) {
+TEST_F(Glue, RefusesMissingBlocksOldHostsAndMissingCallbacksBeforeAnySetUp) {
   EXPECT_EQ(iMovieMain(0, nullptr), kPluginBadParams);
-  host_->Params().interfaceVersion = 3;
+  _PluginParams &p = host_->Params();
+  p.interfaceVersion = 3;
   EXPECT_EQ(host_->Send(kPlugGetInfo), kPluginAppIsTooOld);
-  EXPECT_TRUE(host_->Calls().empty());
+  p.interfaceVersion = 4;
+  const HYProcs *procs = p.procs;
+  p.procs = nullptr;
+  EXPECT_EQ(host_->Send(kPlugInitialize), kPluginBadParams);
   EXPECT_EQ(gPascalData, nullptr);
-  host_->Params().interfaceVersion = 4;
-  EXPECT_EQ(host_->Send(kPlugGetInfo), kPluginOK);
-  EXPECT_NE(gPascalData, nullptr);
-}
-
-TEST_F(Glue, UnhandledSelectorsSucceedAndDoNothing) {
+  p.procs = procs;
+  EXPECT_TRUE(host_->Calls().empty());
   ASSERT_EQ(host_->Send(kPlugGetInfo), kPluginOK);
+  EXPECT_NE(gPascalData, nullptr);
+
   host_->ClearCalls();
   for (HYPluginSelector s : {0, 3, 4, 7, 10, 12, 255}) EXPECT_EQ(host_->Send(s), kPluginOK) << int(s);
   EXPECT_TRUE(host_->Calls().empty());
-  EXPECT_EQ(host_->Params().clientData, nullptr);
+  EXPECT_EQ(p.clientData, nullptr);
 }
 
-TEST_F(Glue, DescribesTheEffectFromTheBundleStrings) {
+TEST_F(Glue, DescribesTheEffect) {
   _PluginParams &p = host_->Params();
   p.getInfo.pluginFlags = 0x4001;
   p.getInfo2.selectedFrames = 42;
@@ -70,42 +45,46 @@ TEST_F(Glue, DescribesTheEffectFromTheBundleStrings) {
   EXPECT_EQ(p.getInfo.pluginFlags, 0x4001u | 0x380u | 0x1000u);
   EXPECT_EQ(p.getInfo.framesToBeRendered, 42);
   EXPECT_EQ(p.getInfo.takeFromClipAfter, 42);
-  EXPECT_EQ(p.getInfo.takeFromClipBefore, 0);
   EXPECT_EQ(p.getInfo2.baseMemoryNeeded, 50000);
   EXPECT_STREQ(p.getInfo3.buttonTitle, "Configure");
   EXPECT_STREQ(p.getInfo2.group, "Dravik Colour Effects");
-  EXPECT_STREQ(p.getInfo2.filterSliders[1].label, "Green floor (set in Configure)");
-  EXPECT_STREQ(p.getInfo2.filterSliders[2].minLabel, "0%");
-  EXPECT_STREQ(p.getInfo2.filterSliders[2].maxLabel, "100%");
   EXPECT_EQ(p.getInfo2.filterSliders[0].defaultValue, 0.5f);
 }
 
-TEST_F(Glue, LongTextsAreCutToTheirBuffers) {
-  // A resource file opened later comes first in the chain.
-  const std::string path = prefs_.Folder() + "/long.rsrc";
+// Distinct texts in a resource file opened later (it comes first in the
+// chain), so a wrong item number or a missed cut shows.
+TEST_F(Glue, EveryTextComesFromItsOwnItemCutToItsBuffer) {
   FSSpec theSpec;
-  ASSERT_EQ(zv::FSSpecOfPath(path, &theSpec), fnfErr);
+  ASSERT_EQ(zv::FSSpecOfPath(prefs_.Folder() + "/texts.rsrc", &theSpec), fnfErr);
   FSpCreateResFile(&theSpec, 0, 0, smSystemScript);
   const short ref = FSpOpenResFile(&theSpec, fsRdWrPerm);
   ASSERT_NE(ref, -1);
-  auto addList = [](short id, const std::string &text) {
-    Handle h = NewHandleClear(2 + 1 + text.size());
-    (*h)[1] = 1;  // one string
-    (*h)[2] = static_cast<char>(text.size());
-    std::memcpy(*h + 3, text.data(), text.size());
+  auto addList = [](short id, std::vector<std::string> texts) {
+    std::string bytes{'\0', static_cast<char>(texts.size())};
+    for (const std::string &t : texts) bytes += static_cast<char>(t.size()) + t;
+    Handle h = NewHandleClear(static_cast<Size>(bytes.size()));
+    std::memcpy(*h, bytes.data(), bytes.size());
     Str255 none = {0};
     AddResource(h, ZV_FOURCC('S', 'T', 'R', '#'), id, none);
   };
-  addList(130, std::string(200, 'B'));
-  addList(17000, std::string(255, 'G'));
+  addList(128, {"L1", "L2", "L3"});
+  addList(129, {"m1", "M1", "m2", "M2", "m3", "M3"});
+  addList(130, {std::string(200, 'B')});
+  addList(17000, {std::string(255, 'G')});
   _PluginParams &p = host_->Params();
   ASSERT_EQ(host_->Send(kPlugGetInfo), kPluginOK);
   CloseResFile(ref);
+  for (int i = 0; i < 3; ++i) {
+    const std::string n = std::to_string(i + 1);
+    EXPECT_EQ(p.getInfo2.filterSliders[i].label, "L" + n);
+    EXPECT_EQ(p.getInfo2.filterSliders[i].minLabel, "m" + n);
+    EXPECT_EQ(p.getInfo2.filterSliders[i].maxLabel, "M" + n);
+  }
   EXPECT_EQ(std::string(p.getInfo3.buttonTitle), std::string(31, 'B'));
   EXPECT_EQ(std::string(p.getInfo2.group), std::string(127, 'G'));
 }
 
-TEST_F(Glue, FadesAreClampedToTheClip) {
+TEST_F(Glue, FadesAreClampedToTheClipAndNeverKeptFromALastPass) {
   struct Case {
     SInt32 in, out, frames, wantIn, wantOut;
   } cases[] = {{10, 10, 15, 7, 7}, {20, 0, 15, 15, 0}, {0, 30, 15, 0, 15}, {0, 0, 15, 0, 0}, {3, 4, 100, 3, 4}};
@@ -116,11 +95,18 @@ TEST_F(Glue, FadesAreClampedToTheClip) {
     ASSERT_EQ(host_->Send(kPlugInitialize), kPluginOK);
     EXPECT_EQ(Pass()->fadeInFrames, c.wantIn) << c.in << "/" << c.out << " of " << c.frames;
     EXPECT_EQ(Pass()->fadeOutFrames, c.wantOut) << c.in << "/" << c.out << " of " << c.frames;
-    EXPECT_EQ(Pass()->effectSourceCount, 1);
     EXPECT_FALSE(host_->FilterInfoOut());
     ASSERT_EQ(host_->Send(kPlugTerminate), kPluginOK);
     EXPECT_EQ(host_->Params().clientData, nullptr);
   }
+  // A pass state the host hands in again, this time with no filter info.
+  host_->SetFades(8, 5);
+  ASSERT_EQ(host_->Send(kPlugInitialize), kPluginOK);
+  host_->FailCallback(Callback::GetFilterInfo, kPluginIOError);
+  EXPECT_EQ(host_->Send(kPlugInitialize), kPluginIOError);
+  EXPECT_EQ(Pass()->fadeInFrames, 0);
+  EXPECT_EQ(Pass()->fadeOutFrames, 0);
+  ASSERT_EQ(host_->Send(kPlugTerminate), kPluginOK);
   EXPECT_EQ(host_->LiveBlocks(), 1);  // the master record only
 }
 
@@ -153,39 +139,27 @@ TEST_F(Glue, OutOfMemoryAtTheStartOfAPassIsReported) {
   EXPECT_EQ(host_->LiveBlocks(), 1);
 }
 
-TEST_F(Glue, AFailedFilterInfoIsPassedOnWithNoFades) {
-  host_->SetFades(5, 5);
-  host_->FailCallback(Callback::GetFilterInfo, kPluginIOError);
-  host_->Params().frameCount = 20;
-  EXPECT_EQ(host_->Send(kPlugInitialize), kPluginIOError);
-  EXPECT_EQ(Pass()->fadeInFrames, 0);
-  EXPECT_EQ(Pass()->fadeOutFrames, 0);
-  EXPECT_EQ(host_->Send(kPlugTerminate), kPluginOK);
-}
-
-std::vector<SInt16> BlitOpacities(RecordingHost &host) {
-  std::vector<SInt16> out;
-  for (const auto &c : host.CallsOf(Callback::Blit)) out.push_back(c.opacity);
-  return out;
-}
-
 TEST_F(Glue, FadeOpacitiesFrameByFrame) {
+  auto opacities = [this] {
+    std::vector<SInt16> out;
+    for (const auto &c : host_->CallsOf(Callback::Blit)) out.push_back(c.opacity);
+    host_->ClearCalls();
+    return out;
+  };
   host_->SetFades(10, 0);
   ASSERT_EQ(host_->RenderPass(0, 100), kPluginOK);
-  const auto in = BlitOpacities(*host_);
+  const auto in = opacities();
   ASSERT_EQ(in.size(), 10u);
   EXPECT_EQ(in[0], 255);
   EXPECT_EQ(in[5], 127);
   EXPECT_EQ(in[9], 25);
 
-  host_->ClearCalls();
   host_->SetFades(0, 10);
   ASSERT_EQ(host_->RenderPass(0, 100), kPluginOK);
-  const auto out = BlitOpacities(*host_);
+  const auto out = opacities();
   ASSERT_EQ(out.size(), 9u);  // frames 91..99
   EXPECT_EQ(out[0], 25);
   EXPECT_EQ(out[4], 127);
-  EXPECT_EQ(host_->OutstandingFrames(), 0u);
 }
 
 TEST(FadeOpacity, OutsideTheClipNeverDividesByZeroAndStaysInAByte) {
@@ -217,11 +191,12 @@ TEST_F(Glue, ProxyFramesOfFewLinesAskForLowQualityAndMixNoAudio) {
   }
 }
 
-TEST_F(Glue, FramesBeforeTheClipAreSkipped) {
+TEST_F(Glue, FramesBeforeTheClipOrPastThirtyTwoBitsAreNotFetched) {
   host_->Params().frameCount = 5;
   ASSERT_EQ(host_->Send(kPlugInitialize), kPluginOK);
-  host_->Params().startFrame = 0;
   EXPECT_EQ(host_->RenderFrame(-1), kPluginOK);
+  host_->Params().startFrame = INT_MAX;
+  EXPECT_EQ(host_->RenderFrame(1), kPluginBadParams);
   EXPECT_TRUE(host_->CallsOf(Callback::GetFrame).empty());
   EXPECT_EQ(PixelAt(host_->Output(), 0, 0), (Pixel{0, 0, 0, 0}));
   host_->Send(kPlugTerminate);
@@ -294,24 +269,56 @@ TEST_F(Glue, EveryFailingCallbackIsReportedAndEveryFrameGoesBack) {
   }
 }
 
-TEST_F(Glue, FailedWorkImagesLeaveTheFrameUntouched) {
-  host_->SetOutput(16, 8);
-  host_->Params().frameCount = 100;
-  ASSERT_EQ(host_->Send(kPlugInitialize), kPluginOK);
-  ZVFailNewGWorldAfter(1);  // the host's delivery succeeds, the work image fails
-  EXPECT_EQ(host_->RenderFrame(50), kPluginOutOfMemory);
-  EXPECT_EQ(PixelAt(host_->Output(), 2, 2), (Pixel{0, 0, 0, 0}));
-  host_->Send(kPlugTerminate);
+// The host's delivery is the first image of a frame; during a fade the clean
+// copy comes second and the work image third.
+TEST_F(Glue, FailedImagesLeaveTheFrameUntouchedAndAreReported) {
+  struct Case {
+    SInt32 fadeIn, renderFrame;
+    int imagesMade;
+    HYPluginResult want;
+  } cases[] = {{0, 50, 1, kPluginOutOfMemory}, {10, 2, 1, kPluginFailed}, {10, 2, 2, kPluginOutOfMemory}};
+  for (const Case &c : cases) {
+    host_->SetOutput(16, 8);
+    host_->SetFades(c.fadeIn, 0);
+    host_->Params().frameCount = 100;
+    host_->Params().clientData = nullptr;
+    ASSERT_EQ(host_->Send(kPlugInitialize), kPluginOK);
+    host_->ClearCalls();
+    ZVFailNewGWorldAfter(c.imagesMade);
+    EXPECT_EQ(host_->RenderFrame(c.renderFrame), c.want) << c.imagesMade;
+    ZVFailNewGWorldAfter(-1);
+    EXPECT_EQ(PixelAt(host_->Output(), 2, 2), (Pixel{0, 0, 0, 0})) << c.imagesMade;
+    EXPECT_TRUE(host_->CallsOf(Callback::Blit).empty());
+    host_->Send(kPlugTerminate);
+  }
+}
 
-  host_->SetFades(10, 0);
-  host_->Params().clientData = nullptr;
-  ASSERT_EQ(host_->Send(kPlugInitialize), kPluginOK);
-  ZVFailNewGWorldAfter(1);  // the delivery, then the clean copy during the fade fails
-  EXPECT_EQ(host_->RenderFrame(2), kPluginFailed);
-  EXPECT_EQ(PixelAt(host_->Output(), 2, 2), (Pixel{0, 0, 0, 0}));
-  EXPECT_EQ(host_->OutstandingFrames(), 0u);
-  host_->Send(kPlugTerminate);
-  ZVFailNewGWorldAfter(-1);
+// Whatever the plug-in draws with, the host finds its current port, device and
+// the lock state of its frame as they were.
+TEST_F(Glue, PortDeviceAndLockStateComeBackAsTheyWere) {
+  Image current(4, 4), target(8, 6);
+  PLUGINDATAREC config = DefaultConfig();
+  const std::function<void()> calls[] = {
+      [&] { host_->RenderPass(0, 3); },
+      [&] { host_->Send(kPlugFilePlaceHolder); },
+      [&] { DoEffect(reinterpret_cast<Ptr>(&config), &host_->Params(), target.gw(), target.gw(), 0, 0, 0, 1); },
+      [&] { ThePixelEffect(target.gw(), nullptr, Rect{0, 0, 6, 8}, true, &config, 0, 1); },
+  };
+  host_->SetFades(2, 0);
+  for (bool locked : {false, true})
+    for (size_t i = 0; i < std::size(calls); ++i) {
+      PixMapHandle frame = GetGWorldPixMap(host_->Output());
+      locked ? (void)LockPixels(frame) : UnlockPixels(frame);
+      SetGWorld(current.gw(), nullptr);
+      CGrafPtr portBefore, port;
+      GDHandle deviceBefore, device;
+      GetGWorld(&portBefore, &deviceBefore);
+      calls[i]();
+      GetGWorld(&port, &device);
+      EXPECT_EQ(port, portBefore) << i;
+      EXPECT_EQ(device, deviceBefore) << i;
+      EXPECT_EQ((GetPixelsState(frame) & pixelsLocked) != 0, locked) << i;
+    }
 }
 
 TEST_F(Glue, PlaceholderRendersTheThumbFrameInAPassOfItsOwn) {
@@ -331,8 +338,16 @@ TEST_F(Glue, PlaceholderRendersTheThumbFrameInAPassOfItsOwn) {
   EXPECT_EQ(p.clientData, running);
   EXPECT_EQ(host_->RenderFrame(1), kPluginOK);
   host_->Send(kPlugTerminate);
+
+  // A placeholder pass that fails to begin renders nothing and leaves nothing.
+  host_->ClearCalls();
+  host_->FailCallback(Callback::GetFilterInfo, kPluginIOError);
+  EXPECT_EQ(host_->Send(kPlugFilePlaceHolder), kPluginIOError);
+  host_->FailNewPtrClearAt(2);  // the configuration copy, after the pass state
+  EXPECT_EQ(host_->Send(kPlugFilePlaceHolder), kPluginOutOfMemory);
+  EXPECT_TRUE(host_->CallsOf(Callback::GetFrame).empty());
+  EXPECT_EQ(p.clientData, nullptr);
   EXPECT_EQ(host_->LiveBlocks(), 1);
-  EXPECT_EQ(host_->OutstandingFrames(), 0u);
 }
 
 TEST_F(Glue, DialogFramesAreFetchedCopiedAndHandedBack) {
@@ -340,14 +355,27 @@ TEST_F(Glue, DialogFramesAreFetchedCopiedAndHandedBack) {
   _PluginParams &p = host_->Params();
   p.startFrame = 10;
   EXPECT_EQ(GetFrameIntoGW(target.gw(), &p, -11, 1), -1);
+  EXPECT_EQ(GetFrameIntoGW(target.gw(), &p, INT_MAX, 1), -1);
   EXPECT_TRUE(host_->CallsOf(Callback::GetFrame).empty());
   EXPECT_EQ(GetFrameIntoGW(target.gw(), &p, 5, 1), kPluginOK);
+  EXPECT_EQ(target.At(3, 4), PatternPixel(15, 3, 4));
+  // A failed fetch is passed on and leaves the target as it was.
+  host_->FailCallback(Callback::GetFrame, kPluginIOError);
+  EXPECT_EQ(GetFrameIntoGW(target.gw(), &p, 6, 1), kPluginIOError);
+  EXPECT_EQ(target.At(3, 4), PatternPixel(15, 3, 4));
+  // Proxy requests of 259 lines or fewer ask for low quality, as frames do.
+  p.proxyOnly = true;
+  Image tall(40, 260);
+  EXPECT_EQ(GetFrameIntoGW(target.gw(), &p, 7, 1), kPluginOK);
+  EXPECT_EQ(GetFrameIntoGW(tall.gw(), &p, 8, 1), kPluginOK);
   const auto got = host_->CallsOf(Callback::GetFrame);
-  ASSERT_EQ(got.size(), 1u);
+  ASSERT_EQ(got.size(), 4u);
   EXPECT_EQ(got[0].frame, 15);
   EXPECT_EQ(got[0].width, 40);
-  EXPECT_EQ(target.At(3, 4), PatternPixel(15, 3, 4));
-  EXPECT_EQ(host_->OutstandingFrames(), 0u);
+  EXPECT_EQ(got[0].quality, kDVHighQuality);
+  EXPECT_EQ(got[2].quality, kDVLowQuality);
+  EXPECT_EQ(got[3].quality, kDVHighQuality);
+  EXPECT_EQ(host_->CallsOf(Callback::ReleaseFrame).size(), 3u);
 }
 
 // The built bundle, loaded and called exactly as a host does.
@@ -357,10 +385,8 @@ TEST(Bundle, LoadsAndRendersThroughItsEntryPoint) {
   RecordingHost host(bundle.Entry());
   host.SetClip(12, PaintPattern);
   host.SetOutput(24, 16);
-  _PluginParams &p = host.Params();
   ASSERT_EQ(host.Send(kPlugGetInfo), kPluginOK);
-  EXPECT_EQ(p.getInfo.pluginType, kPluginFilterType);
-  EXPECT_STREQ(p.getInfo3.buttonTitle, "Configure");
+  EXPECT_STREQ(host.Params().getInfo3.buttonTitle, "Configure");
   ASSERT_EQ(host.RenderPass(2, 6), kPluginOK);
   ExpectRendered(host.Output(), 7, Rect{0, 0, 16, 24}, -1);
   EXPECT_EQ(host.OutstandingFrames(), 0u);
