@@ -111,5 +111,25 @@ TEST(Blit, AMapOntoItselfBlendsPixelByPixel) {
   }
 }
 
+// Rectangles of different sizes: the source area is scaled as CopyBits of the
+// same rectangles scales it, then blended; the destination keeps its alpha.
+TEST(Blit, ScaledAreasAreCopyBitsOfTheSameRectanglesBlended) {
+  const Rect sb{-4, 2, 30, 45}, db{0, 0, 50, 60};
+  for (const auto &[sr, dr] : {std::pair{Rect{-2, 3, 13, 29}, Rect{5, 4, 44, 57}},
+                               std::pair{Rect{0, 5, 29, 44}, Rect{10, 1, 21, 14}}})
+    for (const int opacity : {255, 100}) {
+      Map src(sb), dst(db), copied(db);
+      src.Fill(3);
+      dst.Fill(9);
+      std::memcpy(copied.base, dst.base, dst.Size());
+      CopyBits(GetPortBitMapForCopyBits(src.world), GetPortBitMapForCopyBits(copied.world), &sr, &dr, srcCopy,
+               nullptr);
+      std::vector<UInt8> want = dst.Bytes();
+      Reference(copied.base, copied, dr, want.data(), dst, dr, opacity);
+      ASSERT_EQ(BlitPixMaps(src.pm, dst.pm, &sr, &dr, static_cast<SInt16>(opacity)), kPluginOK);
+      EXPECT_EQ(dst.Bytes(), want) << "to " << dr.right - dr.left << " wide, opacity " << opacity;
+    }
+}
+
 }  // namespace
 }  // namespace zv::host

@@ -1,7 +1,12 @@
 // Colours, numbers, strings and the alerts.
 #include "commonprocs.h"
 
+#include <ToolkitBackend.h>
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
 
 #include <string>
 
@@ -49,19 +54,45 @@ TEST(Strings, NumbersAndJoinsCutAt255) {
   EXPECT_EQ(s[0], 255);
 }
 
-TEST(Alerts, NotifyWritesOneLineAndReturns) {
-  testing::internal::CaptureStderr();
-  Notify("Something to know");
-  const std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("Internal Notification:"), std::string::npos);
-  EXPECT_NE(err.find("Something to know"), std::string::npos);
+// Runs `alert` with a script answering it; the script's log comes back in log.
+int Scripted(const std::string &lines, const std::function<void()> &alert, std::string &log) {
+  const std::string script = testing::TempDir() + "alert.script", logPath = testing::TempDir() + "alert.log";
+  std::ofstream(script) << lines;
+  FILE *logFile = std::fopen(logPath.c_str(), "w");
+  if (ZvToolkitStart("script", script.c_str(), logFile) != noErr) return -1;
+  alert();
+  const int failed = ZvToolkitStop();
+  std::fclose(logFile);
+  std::ifstream in(logPath);
+  log.assign(std::istreambuf_iterator<char>(in), {});
+  return failed;
 }
 
-TEST(Alerts, AssertWithAnObjectDoesNothing) {
-  int x = 0;
-  testing::internal::CaptureStderr();
-  Assert(&x, "never shown");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+TEST(Alerts, AWarningShowsItsTwoButtonsAndTellsWhichAnswered) {
+  Str255 head, text, go, stop;
+  CopyC2PStr("Head", head);
+  CopyC2PStr("Text", text);
+  CopyC2PStr("Go", go);
+  CopyC2PStr("Stop", stop);
+  const std::string shown = "expect-window alert\nexpect-text alrt 10 \"Head\"\nexpect-text alrt 11 \"Text\"\n"
+                            "expect-text alrt 1 \"Go\"\nexpect-text alrt 2 \"Stop\"\n";
+  for (const auto &[key, want] : {std::pair{"return", 1}, {"escape", 2}}) {
+    SInt16 hit = 0;
+    std::string log;
+    EXPECT_EQ(Scripted(shown + "key " + key + "\n", [&] { hit = StandardWarning(head, text, go, stop); }, log), 0)
+        << log;
+    EXPECT_EQ(hit, want) << key;
+  }
+}
+
+TEST(Alerts, ANoticeHasOneButtonAndReturnsOnEscape) {
+  std::string log;
+  EXPECT_EQ(Scripted("expect-text alrt 11 \"Something to know\"\nexpect-text alrt 1 \"ok\"\nkey escape\n",
+                     [] { Notify("Something to know"); }, log),
+            0)
+      << log;
+  EXPECT_NE(Scripted("expect-text alrt 2 \"\"\n", [] { Notify("x"); }, log), 0);
+  EXPECT_NE(log.find("no control alrt 2"), std::string::npos) << log;
 }
 
 TEST(AlertsDeathTest, AssertAndTerminateStopTheProcessWithTheirTexts) {

@@ -74,39 +74,6 @@ TEST(PixelEffect, MatchesThePlainLoopOnOddSizesRectanglesAndFloors) {
     }
 }
 
-TEST(PixelEffect, DefaultConfigurationLiftsToHalf) {
-  Image src(4, 1), dst(4, 1);
-  src.Set(0, 0, {9, 0, 0, 0});
-  src.Set(1, 0, {200, 200, 10, 130});
-  src.Set(2, 0, {0, 255, 255, 255});
-  src.Set(3, 0, {255, 127, 126, 128});
-  PLUGINDATAREC c = Config(50, 50, 50);
-  DoPascalPixelEffect(src.gw(), dst.gw(), &c, 0, 10);
-  EXPECT_EQ(dst.At(0, 0), (Pixel{9, 127, 127, 127}));
-  EXPECT_EQ(dst.At(1, 0), (Pixel{200, 200, 127, 130}));
-  EXPECT_EQ(dst.At(2, 0), (Pixel{0, 255, 255, 255}));
-  EXPECT_EQ(dst.At(3, 0), (Pixel{255, 127, 127, 128}));
-}
-
-TEST(PixelEffect, FloorsClampIntoAByte) {
-  EXPECT_EQ(Slider2Floor(0), 0);
-  EXPECT_EQ(Slider2Floor(20), 51);
-  EXPECT_EQ(Slider2Floor(50), 127);
-  EXPECT_EQ(Slider2Floor(100), 255);
-  EXPECT_EQ(Slider2Floor(101), 255);  // would wrap to 1 in a byte
-  EXPECT_EQ(Slider2Floor(-1), 0);
-  EXPECT_EQ(Slider2Floor(-32768), 0);
-}
-
-TEST(PixelEffect, LeftHalfOfAFrame) {
-  Image src(720, 4), dst(720, 4);
-  PLUGINDATAREC c = Config(100, 0, 0);
-  c.STARTREL = {0.0, 0.5, 0.0, 1.0};
-  DoPascalPixelEffect(src.gw(), dst.gw(), &c, 0, 1);
-  EXPECT_EQ(dst.At(359, 2)[1], 255);
-  EXPECT_EQ(dst.At(360, 2)[1], 0);
-}
-
 TEST(PixelEffect, NilDestinationWorksInPlaceAndSizeMismatchWritesNothing) {
   Image img(5, 3);
   PLUGINDATAREC c = Config(100, 100, 100);
@@ -128,16 +95,6 @@ TEST(PixelEffect, ImagesAwayFromTheOriginAreWalkedFromTheirOwnCorner) {
   DoPascalPixelEffect(src.gw(), dst.gw(), &c, 0, 1);
   EXPECT_EQ(dst.At(1, 2), (Pixel{7, 255, 255, 255}));
   EXPECT_EQ(dst.At(2, 2), (Pixel{7, 1, 1, 1}));
-}
-
-TEST(PixelEffect, FrameNumbersMakeNoDifference) {
-  Image src(8, 8), a(8, 8), b(8, 8);
-  zv::test::PaintPattern(3, src.gw());
-  PLUGINDATAREC c = Config(30, 60, 90);
-  DoPascalPixelEffect(src.gw(), a.gw(), &c, 0, 100);
-  DoPascalPixelEffect(src.gw(), b.gw(), &c, 99, 100);
-  for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 8; ++x) ASSERT_EQ(a.At(x, y), b.At(x, y));
 }
 
 TEST(PixelEffect, LockStateIsPutBack) {
