@@ -6,8 +6,8 @@
 
 #include <cstdio>
 #include <fstream>
+#include <array>
 #include <functional>
-
 #include <string>
 
 namespace {
@@ -15,28 +15,14 @@ namespace {
 std::string Text(ConstStr255Param s) { return std::string(reinterpret_cast<const char *>(s + 1), s[0]); }
 
 TEST(Colors, PackingAndUnpacking) {
-  const RGBColor white = SetRGBColor(-1, -1, -1);
-  EXPECT_EQ(white.red, 65535);
-  EXPECT_EQ(white.blue, 65535);
-
   const PIXREC p = LongInt2PixRec(static_cast<SInt32>(0x7F123456));
-  EXPECT_EQ(p.ALPHA, 0);
-  EXPECT_EQ(p.RED, 0x12);
-  EXPECT_EQ(p.GREEN, 0x34);
-  EXPECT_EQ(p.BLUE, 0x56);
+  EXPECT_EQ((std::array<int, 4>{p.ALPHA, p.RED, p.GREEN, p.BLUE}), (std::array<int, 4>{0, 0x12, 0x34, 0x56}));
   EXPECT_EQ(PixRec2LongInt(PIXREC{255, 1, 2, 3}), 66051);
   EXPECT_EQ(RGBColor2LongInt(RGBColor{65535, 32768, 255}), 16744448);
-
-  const RGBColor back = LongInt2RGBColor(16777215);
-  EXPECT_EQ(back.red, 65280);
-  EXPECT_EQ(back.green, 65280);
-  EXPECT_EQ(back.blue, 65280);
   // Round trips keep the high bytes, and the low 24 bits of an integer.
   EXPECT_EQ(RGBColor2LongInt(LongInt2RGBColor(static_cast<SInt32>(0xAB123456))), 0x123456);
   const RGBColor kept = LongInt2RGBColor(RGBColor2LongInt(RGBColor{0x1234, 0xABCD, 0x00FF}));
-  EXPECT_EQ(kept.red, 0x1200);
-  EXPECT_EQ(kept.green, 0xAB00);
-  EXPECT_EQ(kept.blue, 0x0000);
+  EXPECT_EQ((std::array<int, 3>{kept.red, kept.green, kept.blue}), (std::array<int, 3>{0x1200, 0xAB00, 0}));
 }
 
 TEST(Strings, NumbersAndJoinsCutAt255) {

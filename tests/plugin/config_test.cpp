@@ -72,16 +72,6 @@ TEST(Bridge, CopyForAPassOwnsAnIndependentRenderedImageAndNoOriginal) {
   DisposePtr(copy);
 }
 
-TEST(Bridge, CopyWithAnEmptySideChangesNothing) {
-  Ptr block = NewConfigBlock();
-  auto *b = reinterpret_cast<PLUGINDATAPTR>(block);
-  b->SLIDERS[0] = 12;
-  pCopyConfig(nullptr, block);
-  pCopyConfig(block, nullptr);
-  EXPECT_EQ(b->SLIDERS[0], 12);
-  DisposePtr(block);
-}
-
 TEST(BridgeDeathTest, CopyBetweenBlocksOfDifferentSizesStops) {
   Ptr a = NewConfigBlock();
   Ptr b = NewPtrClear(16);

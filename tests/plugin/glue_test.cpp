@@ -36,24 +36,9 @@ TEST_F(Glue, RefusesMissingBlocksOldHostsAndMissingCallbacksBeforeAnySetUp) {
   EXPECT_EQ(p.clientData, nullptr);
 }
 
-TEST_F(Glue, DescribesTheEffect) {
-  _PluginParams &p = host_->Params();
-  p.getInfo.pluginFlags = 0x4001;
-  p.getInfo2.selectedFrames = 42;
-  ASSERT_EQ(host_->Send(kPlugGetInfo), kPluginOK);
-  EXPECT_EQ(p.getInfo.pluginType, kPluginFilterType);
-  EXPECT_EQ(p.getInfo.pluginFlags, 0x4001u | 0x380u | 0x1000u);
-  EXPECT_EQ(p.getInfo.framesToBeRendered, 42);
-  EXPECT_EQ(p.getInfo.takeFromClipAfter, 42);
-  EXPECT_EQ(p.getInfo2.baseMemoryNeeded, 50000);
-  EXPECT_STREQ(p.getInfo3.buttonTitle, "Configure");
-  EXPECT_STREQ(p.getInfo2.group, "Dravik Colour Effects");
-  EXPECT_EQ(p.getInfo2.filterSliders[0].defaultValue, 0.5f);
-}
-
-// Distinct texts in a resource file opened later (it comes first in the
-// chain), so a wrong item number or a missed cut shows.
-TEST_F(Glue, EveryTextComesFromItsOwnItemCutToItsBuffer) {
+// The description, its texts distinct in a resource file opened later (it
+// comes first in the chain), so a wrong item number or a missed cut shows.
+TEST_F(Glue, DescribesTheEffectEachTextFromItsOwnItemCutToItsBuffer) {
   FSSpec theSpec;
   ASSERT_EQ(zv::FSSpecOfPath(prefs_.Folder() + "/texts.rsrc", &theSpec), fnfErr);
   FSpCreateResFile(&theSpec, 0, 0, smSystemScript);
@@ -72,8 +57,16 @@ TEST_F(Glue, EveryTextComesFromItsOwnItemCutToItsBuffer) {
   addList(130, {std::string(200, 'B')});
   addList(17000, {std::string(255, 'G')});
   _PluginParams &p = host_->Params();
+  p.getInfo.pluginFlags = 0x4001;
+  p.getInfo2.selectedFrames = 42;
   ASSERT_EQ(host_->Send(kPlugGetInfo), kPluginOK);
   CloseResFile(ref);
+  EXPECT_EQ(p.getInfo.pluginType, kPluginFilterType);
+  EXPECT_EQ(p.getInfo.pluginFlags, 0x4001u | 0x380u | 0x1000u);
+  EXPECT_EQ(p.getInfo.framesToBeRendered, 42);
+  EXPECT_EQ(p.getInfo.takeFromClipAfter, 42);
+  EXPECT_EQ(p.getInfo2.baseMemoryNeeded, 50000);
+  EXPECT_EQ(p.getInfo2.filterSliders[0].defaultValue, 0.5f);
   for (int i = 0; i < 3; ++i) {
     const std::string n = std::to_string(i + 1);
     EXPECT_EQ(p.getInfo2.filterSliders[i].label, "L" + n);
@@ -387,6 +380,7 @@ TEST(Bundle, LoadsAndRendersThroughItsEntryPoint) {
   host.SetOutput(24, 16);
   ASSERT_EQ(host.Send(kPlugGetInfo), kPluginOK);
   EXPECT_STREQ(host.Params().getInfo3.buttonTitle, "Configure");
+  EXPECT_STREQ(host.Params().getInfo2.group, "Dravik Colour Effects");
   ASSERT_EQ(host.RenderPass(2, 6), kPluginOK);
   ExpectRendered(host.Output(), 7, Rect{0, 0, 16, 24}, -1);
   EXPECT_EQ(host.OutstandingFrames(), 0u);

@@ -35,43 +35,26 @@ PLUGINDATAREC Sample() {
   return c;
 }
 
-TEST(ConfigRecord, LittleEndianBytesAtTheirOffsets) {
-  std::vector<UInt8> b(396, 0xEE);
-  EncodeConfigRecord(Sample(), std::endian::little, b);
-  EXPECT_EQ((std::vector<UInt8>{b.begin(), b.begin() + 8}), (std::vector<UInt8>{0x8C, 0x01, 0, 0, 3, 0, 0, 0}));
-  double left;
-  std::memcpy(&left, &b[8], 8);
-  EXPECT_EQ(left, 0.125);
-  EXPECT_EQ(b[72], 0x02);  // COLORS[1].red, low byte first
-  EXPECT_EQ(b[73], 0x01);
-  EXPECT_EQ(b[108], 0xFD);  // SLIDERS[1] = -3
-  EXPECT_EQ(b[109], 0xFF);
-  EXPECT_EQ(b[120], 0xA2);
-  EXPECT_EQ(b[126], 0xD2);
-  EXPECT_EQ(b[132], 2);
-  EXPECT_EQ(b[134], 1);
-  EXPECT_EQ(b[135], 0);
-  EXPECT_EQ(b[136], 0x04);
-  EXPECT_EQ(b[137], 0x03);
-  EXPECT_EQ(b[138], 37);
-  EXPECT_EQ(std::string(reinterpret_cast<char *>(&b[139]), 37), "Config save for dravik iMovie plug-in");
-  for (size_t i = 139 + 37; i < 396; ++i) ASSERT_EQ(b[i], 0) << "byte " << i;
-}
-
-TEST(ConfigRecord, BigEndianBytesAtTheirOffsets) {
-  std::vector<UInt8> b(394, 0xEE);
-  EncodeConfigRecord(Sample(), std::endian::big, b);
-  EXPECT_EQ((std::vector<UInt8>{b.begin(), b.begin() + 8}), (std::vector<UInt8>{0, 0, 0x01, 0x8A, 0, 0, 0, 3}));
-  const UInt8 leftBE[8] = {0x3F, 0xC0, 0, 0, 0, 0, 0, 0};  // 0.125
-  EXPECT_EQ(std::memcmp(&b[8], leftBE, 8), 0);
-  EXPECT_EQ(b[72], 0x01);
-  EXPECT_EQ(b[108], 0xFF);
-  EXPECT_EQ(b[109], 0xFD);
-  EXPECT_EQ(b[133], 2);
-  EXPECT_EQ(b[134], 1);
-  EXPECT_EQ(b[136], 0x03);
-  EXPECT_EQ(b[138], 37);
-  for (size_t i = 139 + 37; i < 394; ++i) ASSERT_EQ(b[i], 0) << "byte " << i;
+TEST(ConfigRecord, BytesAtTheirOffsetsInEitherOrder) {
+  using Bytes = std::vector<std::pair<size_t, UInt8>>;
+  const struct {
+    std::endian order;
+    size_t size;
+    Bytes bytes;  // size, version, STARTREL.LEFT = 0.125, COLORS[1].red, SLIDERS[1] = -3, ...
+  } cases[] = {
+      {std::endian::little, 396, {{0, 0x8C}, {1, 0x01}, {4, 3}, {14, 0xC0}, {15, 0x3F}, {72, 0x02}, {73, 0x01},
+                                  {108, 0xFD}, {109, 0xFF}, {120, 0xA2}, {126, 0xD2}, {132, 2}, {134, 1}, {135, 0},
+                                  {136, 0x04}, {137, 0x03}, {138, 37}}},
+      {std::endian::big, 394, {{2, 0x01}, {3, 0x8A}, {7, 3}, {8, 0x3F}, {9, 0xC0}, {72, 0x01}, {108, 0xFF},
+                               {109, 0xFD}, {133, 2}, {134, 1}, {136, 0x03}, {138, 37}}},
+  };
+  for (const auto &c : cases) {
+    std::vector<UInt8> b(c.size, 0xEE);
+    EncodeConfigRecord(Sample(), c.order, b);
+    for (const auto &[at, value] : c.bytes) EXPECT_EQ(b[at], value) << "byte " << at << " of " << c.size;
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(&b[139]), 37), "Config save for dravik iMovie plug-in");
+    for (size_t i = 139 + 37; i < c.size; ++i) ASSERT_EQ(b[i], 0) << "byte " << i << " of " << c.size;
+  }
 }
 
 TEST(ConfigRecord, EachOrderReadsOnlyItsOwnForm) {
