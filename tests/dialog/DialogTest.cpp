@@ -344,13 +344,9 @@ TEST_F(Dialog, FrameEditorDrags) {
 TEST_F(Dialog, AColourPickedInAShownBoxReachesTheConfigurationWithLowBytesZero) {
   Master()->COLORS[1] = {0x12AB, 0x34CD, 0x56EF};
   Image source(720, 480), preview(720, 480);
-  gConfigWorkSpace = {};
   gTheConfig = Master();
-  gConfigWorkSpace.THECONFIG = Master();
-  gConfigWorkSpace.SOURCECLIP = source.gw();
-  gConfigWorkSpace.THEFXCLIP = preview.gw();
-  gConfigWorkSpace.IMOVIEPARAMS = &host_->Params();
-  gConfigWorkSpace.ACTIVEREL = 1;
+  gConfigWorkSpace = {.THECONFIG = Master(), .IMOVIEPARAMS = &host_->Params(), .SOURCECLIP = source.gw(),
+                      .THEFXCLIP = preview.gw(), .ACTIVEREL = 1};
   RegisterColorBox();
   RegisterClipCtrl();
   RegisterPictureControl();
@@ -380,14 +376,8 @@ TEST_F(Dialog, AColourPickedInAShownBoxReachesTheConfigurationWithLowBytesZero) 
   gConfigWorkSpace = {};
   gTheConfig = nullptr;
   ASSERT_EQ(StopScript(), 0) << log_;
-  const RGBColor &picked = Master()->COLORS[0];
-  EXPECT_EQ(picked.red, 200 * 256);
-  EXPECT_EQ(picked.green, 100 * 256);
-  EXPECT_EQ(picked.blue, 7 * 256);
-  const RGBColor &kept = Master()->COLORS[1];
-  EXPECT_EQ(kept.red, 0x1200);
-  EXPECT_EQ(kept.green, 0x3400);
-  EXPECT_EQ(kept.blue, 0x5600);
+  const RGBColor want[2] = {{200 * 256, 100 * 256, 7 * 256}, {0x1200, 0x3400, 0x5600}};
+  EXPECT_EQ(std::memcmp(Master()->COLORS, want, sizeof want), 0);
 }
 
 }  // namespace

@@ -2,14 +2,28 @@
 // touch a person's stored configuration.
 #pragma once
 
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
 #include <string>
 
 namespace zv::test {
 
 class TempPreferences {
  public:
-  TempPreferences();
-  ~TempPreferences();
+  TempPreferences() {
+    if (const char *old = std::getenv("XDG_CONFIG_HOME")) saved_ = old;
+    std::string tmpl = (std::filesystem::temp_directory_path() / "zorvane-prefs-XXXXXX").string();
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+    folder_ = tmpl;
+    setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+  }
+  ~TempPreferences() {
+    std::error_code ec;
+    std::filesystem::remove_all(folder_, ec);
+    saved_ ? setenv("XDG_CONFIG_HOME", saved_->c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
+  }
   TempPreferences(const TempPreferences &) = delete;
   TempPreferences &operator=(const TempPreferences &) = delete;
 
@@ -18,8 +32,7 @@ class TempPreferences {
 
  private:
   std::string folder_;
-  std::string saved_;
-  bool hadSaved_ = false;
+  std::optional<std::string> saved_;
 };
 
 }  // namespace zv::test
