@@ -8,6 +8,7 @@
 #include <Resources.h>
 
 #include <climits>
+#include <optional>
 #include <string>
 
 namespace {
@@ -237,51 +238,42 @@ TEST_F(Glue, RendersExactlyIntoAFrameRectangleAwayFromTheOrigin) {
   EXPECT_EQ(gMostRecentFrameCount, 10);
 }
 
-TEST_F(Glue, EveryFailingCallbackIsReportedAndEveryFrameGoesBack) {
+// A failing callback or image is reported and the frame goes back to the host;
+// the output is left untouched unless the effect was already in it. The host's
+// delivery is a frame's first image; during a fade the clean copy comes second
+// and the work image third.
+TEST_F(Glue, FailuresAreReportedAndEveryFrameGoesBack) {
   struct Case {
-    Callback which;
+    std::optional<Callback> which;
+    int imagesMade;
     bool inFade;
+    HYPluginResult want;
     bool outputTouched;
-  } cases[] = {{Callback::GetFrame, false, false},    {Callback::ReleaseFrame, false, true},
-               {Callback::MixAudio, false, true},     {Callback::Blit, true, true},
-               {Callback::ReleaseFrame, true, true}};
+  } cases[] = {{Callback::GetFrame, -1, false, kPluginIOError, false},
+               {Callback::ReleaseFrame, -1, false, kPluginIOError, true},
+               {Callback::MixAudio, -1, false, kPluginIOError, true},
+               {Callback::Blit, -1, true, kPluginIOError, true},
+               {Callback::ReleaseFrame, -1, true, kPluginIOError, true},
+               {{}, 1, false, kPluginOutOfMemory, false},
+               {{}, 1, true, kPluginFailed, false},
+               {{}, 2, true, kPluginOutOfMemory, false}};
   for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << (c.which ? int(*c.which) : -1) << " " << c.imagesMade << " " << c.inFade);
     host_->SetOutput(16, 8);
     host_->SetFades(c.inFade ? 50 : 0, 0);
     host_->Params().frameCount = 100;
     host_->Params().clientData = nullptr;
     ASSERT_EQ(host_->Send(kPlugInitialize), kPluginOK);
     host_->ClearCalls();
-    host_->FailCallback(c.which, kPluginIOError);
-    EXPECT_EQ(host_->RenderFrame(3), kPluginIOError) << int(c.which);
+    if (c.which) host_->FailCallback(*c.which, kPluginIOError);
+    ZVFailNewGWorldAfter(c.imagesMade);
+    EXPECT_EQ(host_->RenderFrame(3), c.want);
+    ZVFailNewGWorldAfter(-1);
     EXPECT_EQ(host_->OutstandingFrames(), 0u);
     EXPECT_EQ(host_->CallsOf(Callback::ReleaseFrame).size(), 1u);
-    if (c.which == Callback::Blit) EXPECT_TRUE(host_->CallsOf(Callback::MixAudio).empty());
-    EXPECT_EQ(PixelAt(host_->Output(), 2, 2) != Pixel({0, 0, 0, 0}), c.outputTouched) << int(c.which);
-    host_->Send(kPlugTerminate);
-  }
-}
-
-// The host's delivery is the first image of a frame; during a fade the clean
-// copy comes second and the work image third.
-TEST_F(Glue, FailedImagesLeaveTheFrameUntouchedAndAreReported) {
-  struct Case {
-    SInt32 fadeIn, renderFrame;
-    int imagesMade;
-    HYPluginResult want;
-  } cases[] = {{0, 50, 1, kPluginOutOfMemory}, {10, 2, 1, kPluginFailed}, {10, 2, 2, kPluginOutOfMemory}};
-  for (const Case &c : cases) {
-    host_->SetOutput(16, 8);
-    host_->SetFades(c.fadeIn, 0);
-    host_->Params().frameCount = 100;
-    host_->Params().clientData = nullptr;
-    ASSERT_EQ(host_->Send(kPlugInitialize), kPluginOK);
-    host_->ClearCalls();
-    ZVFailNewGWorldAfter(c.imagesMade);
-    EXPECT_EQ(host_->RenderFrame(c.renderFrame), c.want) << c.imagesMade;
-    ZVFailNewGWorldAfter(-1);
-    EXPECT_EQ(PixelAt(host_->Output(), 2, 2), (Pixel{0, 0, 0, 0})) << c.imagesMade;
-    EXPECT_TRUE(host_->CallsOf(Callback::Blit).empty());
+    if (!c.which || c.which == Callback::Blit) EXPECT_TRUE(host_->CallsOf(Callback::MixAudio).empty());
+    if (!c.which) EXPECT_TRUE(host_->CallsOf(Callback::Blit).empty());
+    EXPECT_EQ(PixelAt(host_->Output(), 2, 2) != Pixel({0, 0, 0, 0}), c.outputTouched);
     host_->Send(kPlugTerminate);
   }
 }

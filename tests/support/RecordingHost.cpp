@@ -65,6 +65,13 @@ bool RecordingHost::TakeFailure(Callback which, HYPluginResult &result) {
   return true;
 }
 
+HYPluginResult RecordingHost::Answer(CallRecord rec) {
+  rec.result = kPluginOK;
+  TakeFailure(rec.which, rec.result);
+  calls_.push_back(rec);
+  return rec.result;
+}
+
 std::vector<CallRecord> RecordingHost::CallsOf(Callback which) const {
   std::vector<CallRecord> out;
   for (const auto &c : calls_)
@@ -164,11 +171,7 @@ HYPluginResult RecordingHost::CbReleaseFrame(void *instance, SInt32 cookie) {
     DisposeGWorld(it->second);
     host->delivered_.erase(it);
   }
-  HYPluginResult result = kPluginOK;
-  host->TakeFailure(Callback::ReleaseFrame, result);
-  rec.result = result;
-  host->calls_.push_back(rec);
-  return result;
+  return host->Answer(rec);
 }
 
 HYPluginResult RecordingHost::CbMixAudio(void *instance, SInt32 cookie, SInt32 volume) {
@@ -176,11 +179,7 @@ HYPluginResult RecordingHost::CbMixAudio(void *instance, SInt32 cookie, SInt32 v
   CallRecord rec{Callback::MixAudio};
   rec.cookie = cookie;
   rec.volume = volume;
-  HYPluginResult result = kPluginOK;
-  host->TakeFailure(Callback::MixAudio, result);
-  rec.result = result;
-  host->calls_.push_back(rec);
-  return result;
+  return host->Answer(rec);
 }
 
 HYPluginResult RecordingHost::CbGetFilterInfo(void *instance, _HYPluginFilterInfo **outInfo) {

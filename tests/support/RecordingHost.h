@@ -77,6 +77,8 @@ class RecordingHost {
   static HYPluginResult CbBlit(PixMapHandle src, PixMapHandle dst, const Rect *srcRect, const Rect *dstRect,
                                SInt16 opacity);
   bool TakeFailure(Callback which, HYPluginResult &result);
+  // Records the call and answers it: kPluginOK, or the failure asked for.
+  HYPluginResult Answer(CallRecord rec);
 
   PluginMainProc entry_;
   HYProcs procs_{};
