@@ -2,29 +2,18 @@
 // recording test host, the dialog driven by scripts, and then the master
 // configuration, the stored one and the frames the host was asked for.
 #include "PluginState.h"
+#include "Scripted.h"
 #include "clipCTRL.h"
 #include "colorCTRL.h"
 #include "commonprocs.h"
 #include "configdlghandler.h"
 #include "pictCTRL.h"
 
-#include <ToolkitBackend.h>
-
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
 using namespace zv::test;
-
-std::string Slurp(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // The NTSC window's frame editor (Clip 1): 540 x 360 pixels at (16, 16).
 constexpr double kClipLeft = 16, kClipTop = 16, kClipWidth = 540, kClipHeight = 360;
@@ -39,28 +28,13 @@ class Dialog : public PluginTest {
     host_->ClearCalls();
   }
 
-  // Starts the script backend on `lines`; the first line is line 1.
-  void StartScript(const std::string &lines) {
-    script_ = prefs_.Folder() + "/dialog.script";
-    logPath_ = prefs_.Folder() + "/dialog.log";
-    std::ofstream(script_) << lines;
-    log_file_ = std::fopen(logPath_.c_str(), "w");
-    ASSERT_NE(log_file_, nullptr);
-    ASSERT_EQ(ZvToolkitStart("script", script_.c_str(), log_file_), noErr);
-  }
-  // Non-zero when a script line failed or never ran; the log is in log_.
-  int StopScript() {
-    const int failed = ZvToolkitStop();
-    std::fclose(log_file_);
-    log_ = Slurp(logPath_);
-    return failed;
-  }
-  // Presses the effect's button with the playhead on `renderFrame`.
+  // Presses the effect's button with the playhead on `renderFrame`, the
+  // dialog driven by `lines`; non-zero when a line failed or never ran.
   int Press(const std::string &lines, SInt32 renderFrame = 0) {
-    StartScript(lines);
-    host_->Params().renderFrame = renderFrame;
-    EXPECT_EQ(host_->Send(kPlugCustomButtonClick), kPluginOK);
-    return StopScript();
+    return Scripted(prefs_.Folder(), lines, [&] {
+      host_->Params().renderFrame = renderFrame;
+      EXPECT_EQ(host_->Send(kPlugCustomButtonClick), kPluginOK);
+    }, log_);
   }
   std::vector<SInt32> FramesFetched() const {
     std::vector<SInt32> frames;
@@ -68,8 +42,7 @@ class Dialog : public PluginTest {
     return frames;
   }
 
-  std::string script_, logPath_, log_;
-  FILE *log_file_ = nullptr;
+  std::string log_;
 };
 
 // ---- Frames ---------------------------------------------------------------
@@ -350,32 +323,33 @@ TEST_F(Dialog, AColourPickedInAShownBoxReachesTheConfigurationWithLowBytesZero) 
   RegisterColorBox();
   RegisterClipCtrl();
   RegisterPictureControl();
-  StartScript("click-control Colr 1\n"
-              "expect-window colorpicker\n"
-              "set-slider pick 1 200\n"
-              "set-slider pick 2 100\n"
-              "set-slider pick 3 7\n"
-              "click-control pick 6\n"
-              "expect-value Colr 1 13132807\n"  // 0xC86407
-              "click-control Colr 2\n"
-              "expect-window colorpicker\n"
-              "click-control pick 7\n"  // cancelled: the box's command still comes
-              "click-control 'ok  ' 1\n");
-  WindowRef w = OpenNibWindowFromCFBundle(cMyBundleID, cMyPluginName, "configNTSC");
-  const EventTypeSpec command = {kEventClassCommand, kEventCommandProcess};
-  InstallEventHandler(GetWindowEventTarget(w), NewEventHandlerUPP(TheDialogHandler), 1, &command, w, nullptr);
-  SetupDialog(w, Master());
-  ShowControl(gConfigWorkSpace.COLORS[0]);
-  ShowControl(gConfigWorkSpace.COLORS[1]);
-  ShowWindow(w);
-  RunAppModalLoopForWindow(w);
-  DisposeWindow(w);
+  const std::string lines = "click-control Colr 1\n"
+                            "expect-window colorpicker\n"
+                            "set-slider pick 1 200\n"
+                            "set-slider pick 2 100\n"
+                            "set-slider pick 3 7\n"
+                            "click-control pick 6\n"
+                            "expect-value Colr 1 13132807\n"  // 0xC86407
+                            "click-control Colr 2\n"
+                            "expect-window colorpicker\n"
+                            "click-control pick 7\n"  // cancelled: the box's command still comes
+                            "click-control 'ok  ' 1\n";
+  ASSERT_EQ(Scripted(prefs_.Folder(), lines, [&] {
+    WindowRef w = OpenNibWindowFromCFBundle(cMyBundleID, cMyPluginName, "configNTSC");
+    const EventTypeSpec command = {kEventClassCommand, kEventCommandProcess};
+    InstallEventHandler(GetWindowEventTarget(w), NewEventHandlerUPP(TheDialogHandler), 1, &command, w, nullptr);
+    SetupDialog(w, Master());
+    ShowControl(gConfigWorkSpace.COLORS[0]);
+    ShowControl(gConfigWorkSpace.COLORS[1]);
+    ShowWindow(w);
+    RunAppModalLoopForWindow(w);
+    DisposeWindow(w);
+  }, log_), 0) << log_;
   UnregisterClipCtrl();
   UnregisterColorBox();
   UnregisterPictureControl();
   gConfigWorkSpace = {};
   gTheConfig = nullptr;
-  ASSERT_EQ(StopScript(), 0) << log_;
   const RGBColor want[2] = {{200 * 256, 100 * 256, 7 * 256}, {0x1200, 0x3400, 0x5600}};
   EXPECT_EQ(std::memcmp(Master()->COLORS, want, sizeof want), 0);
 }

@@ -1,7 +1,7 @@
 // Colours, numbers, strings and the alerts.
+#include "Scripted.h"
 #include "commonprocs.h"
 
-#include <ToolkitBackend.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,6 +11,8 @@
 #include <string>
 
 namespace {
+
+using zv::test::Scripted;
 
 std::string Text(ConstStr255Param s) { return std::string(reinterpret_cast<const char *>(s + 1), s[0]); }
 
@@ -40,20 +42,6 @@ TEST(Strings, NumbersAndJoinsCutAt255) {
   EXPECT_EQ(s[0], 255);
 }
 
-// Runs `alert` with a script answering it; the script's log comes back in log.
-int Scripted(const std::string &lines, const std::function<void()> &alert, std::string &log) {
-  const std::string script = testing::TempDir() + "alert.script", logPath = testing::TempDir() + "alert.log";
-  std::ofstream(script) << lines;
-  FILE *logFile = std::fopen(logPath.c_str(), "w");
-  if (ZvToolkitStart("script", script.c_str(), logFile) != noErr) return -1;
-  alert();
-  const int failed = ZvToolkitStop();
-  std::fclose(logFile);
-  std::ifstream in(logPath);
-  log.assign(std::istreambuf_iterator<char>(in), {});
-  return failed;
-}
-
 TEST(Alerts, AWarningShowsItsTwoButtonsAndTellsWhichAnswered) {
   Str255 head, text, go, stop;
   CopyC2PStr("Head", head);
@@ -65,19 +53,17 @@ TEST(Alerts, AWarningShowsItsTwoButtonsAndTellsWhichAnswered) {
   for (const auto &[key, want] : {std::pair{"return", 1}, {"escape", 2}}) {
     SInt16 hit = 0;
     std::string log;
-    EXPECT_EQ(Scripted(shown + "key " + key + "\n", [&] { hit = StandardWarning(head, text, go, stop); }, log), 0)
-        << log;
+    const auto answer = [&] { hit = StandardWarning(head, text, go, stop); };
+    EXPECT_EQ(Scripted(testing::TempDir(), shown + "key " + key + "\n", answer, log), 0) << log;
     EXPECT_EQ(hit, want) << key;
   }
 }
 
 TEST(Alerts, ANoticeHasOneButtonAndReturnsOnEscape) {
   std::string log;
-  EXPECT_EQ(Scripted("expect-text alrt 11 \"Something to know\"\nexpect-text alrt 1 \"ok\"\nkey escape\n",
-                     [] { Notify("Something to know"); }, log),
-            0)
-      << log;
-  EXPECT_NE(Scripted("expect-text alrt 2 \"\"\n", [] { Notify("x"); }, log), 0);
+  const std::string shown = "expect-text alrt 11 \"Something to know\"\nexpect-text alrt 1 \"ok\"\nkey escape\n";
+  EXPECT_EQ(Scripted(testing::TempDir(), shown, [] { Notify("Something to know"); }, log), 0) << log;
+  EXPECT_NE(Scripted(testing::TempDir(), "expect-text alrt 2 \"\"\n", [] { Notify("x"); }, log), 0);
   EXPECT_NE(log.find("no control alrt 2"), std::string::npos) << log;
 }
 
