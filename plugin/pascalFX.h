@@ -19,5 +19,6 @@ void DoEffect(Ptr theData, _PluginParams *params, GWorldPtr source, GWorldPtr ta
               SInt32 fadeInFrames, SInt32 fadeOutFrames, SInt32 totalFrames);
 
 // Runs the configuration dialog on theData, previewing source, the frame
-// firstFrame of a clip of frameCount frames; returns when the dialog closed.
-void ConfigurePlugIn(Ptr theData, GWorldPtr source, _PluginParams *params, SInt32 firstFrame, SInt32 frameCount);
+// firstFrame of a clip of frameCount frames; returns when the dialog closed,
+// false when OK could not store the configuration (the user has been told).
+Boolean ConfigurePlugIn(Ptr theData, GWorldPtr source, _PluginParams *params, SInt32 firstFrame, SInt32 frameCount);
