@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds every fuzz target in fuzz/targets/ with clang's libFuzzer and the
-# address and undefined-behaviour sanitizers, then runs each for SECONDS.
+# address and undefined-behaviour sanitizers, then runs them for SECONDS in
+# all, shared evenly, so adding a target never lengthens the run.
 #
 #   fuzz/run.sh SECONDS [TARGET...]
 #
 # A target is fuzz/targets/<name>.cpp; the project sources it needs are named
-# on a line "// fuzz-sources: a.cpp b.cpp" (paths from the project root), and
-# an optional fuzz/targets/<name>.seeds.sh CORPUS WORK writes its first seeds.
+# on a line "// fuzz-sources: a.cpp b.cpp" (paths from the project root), the
+# pkg-config packages it links on a line "// fuzz-libs: a b", and an optional
+# fuzz/targets/<name>.seeds.sh CORPUS WORK writes its first seeds.
 # Builds land in build/fuzz/<name>/; a crash leaves its input there and fails
 # the run.
 set -euo pipefail
@@ -25,6 +27,9 @@ else
   for source in "$root"/fuzz/targets/*.cpp; do targets+=("$(basename "$source" .cpp)"); done
 fi
 
+share=$(( seconds / ${#targets[@]} ))
+[ "$share" -ge 1 ] || share=1
+
 for name in "${targets[@]}"; do
   source=$root/fuzz/targets/$name.cpp
   [ -f "$source" ] || { echo "fuzz/run.sh: no target $source" >&2; exit 1; }
@@ -33,16 +38,19 @@ for name in "${targets[@]}"; do
 
   sources=()
   for file in $(sed -n 's|^// fuzz-sources:||p' "$source"); do sources+=("$root/$file"); done
+  libs=()
+  packages=$(sed -n 's|^// fuzz-libs:||p' "$source")
+  if [ -n "$packages" ]; then read -ra libs <<< "$(pkg-config --libs $packages)"; fi
   echo "== $name: building"
   "$cxx" -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
     -I"$root/platform/include" -I"$root/platform" -I"$root/hostapi" -I"$root/plugin" \
-    "$source" "${sources[@]}" -o "$work/$name"
+    "$source" "${sources[@]}" "${libs[@]}" -o "$work/$name"
 
   if [ -x "$root/fuzz/targets/$name.seeds.sh" ]; then
     "$root/fuzz/targets/$name.seeds.sh" "$work/seeds" "$work"
   fi
 
-  echo "== $name: fuzzing for ${seconds}s"
-  "$work/$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  echo "== $name: fuzzing for ${share}s"
+  "$work/$name" -max_total_time="$share" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
     -print_final_stats=1 -artifact_prefix="$work/artifacts/" "$work/corpus" "$work/seeds"
 done

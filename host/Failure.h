@@ -18,5 +18,7 @@ class Failure : public std::runtime_error {
 };
 
 inline Failure UsageError(const std::string &message) { return Failure(message, 2); }
+// A failure the user has already been told of (by the plug-in's alert): exit 1, no line.
+inline Failure ToldFailure() { return Failure(std::string(), 1); }
 
 }  // namespace zv::host

@@ -78,7 +78,7 @@ const char *DialogWindowName(SInt16 mediaType) {
 
 // ---- The dialog's life ----------------------------------------------------
 
-void DoConfig(PLUGINDATAPTR theConfig) {
+Boolean DoConfig(PLUGINDATAPTR theConfig) {
   Assert(theConfig, "Nil theConfig on DoConfig");
   const PLUGINDATAREC backup = *theConfig;
   const EventTypeSpec command = {kEventClassCommand, kEventCommandProcess};
@@ -97,10 +97,9 @@ void DoConfig(PLUGINDATAPTR theConfig) {
     gConfigWorkSpace.THEWINDOW = nullptr;
   } while (lgItemHit == 0);  // the media type changed: reopen with its window
 
-  if (lgItemHit == 1)
-    (void)SaveConfig(theConfig);
-  else
-    *theConfig = backup;  // a loop that ended without OK counts as Cancel
+  if (lgItemHit == 1) return SaveConfigOrTell(theConfig);
+  *theConfig = backup;  // a loop that ended without OK counts as Cancel
+  return true;
 }
 
 void SetupDialog(WindowRef theWindow, PLUGINDATAPTR theConfig) {

@@ -7,7 +7,8 @@
 
 #include <CarbonEvents.h>
 
-void DoConfig(PLUGINDATAPTR theConfig);
+// false when OK could not store the configuration (the user has been told).
+Boolean DoConfig(PLUGINDATAPTR theConfig);
 void SetupDialog(WindowRef theWindow, PLUGINDATAPTR theConfig);
 void SetupColors(WindowRef theWindow, PLUGINDATAPTR theConfig);
 void Config2Dlg(PLUGINDATAPTR theConfig);

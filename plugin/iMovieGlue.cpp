@@ -401,10 +401,13 @@ HYPluginResult CustomButtons(SInt16, _PluginParams *params) {
   SInt32 cookie = 0;
   (void)params->procs->GetFrame(params->instance, absoluteFrame, &source, width, height, kDVHighQuality, &volume,
                                 &cookie);
-  if (source)
-    ConfigurePlugIn(gPascalData, source, params, sliderBase, params->renderFrame, gMostRecentFrameCount);
-  else  // the dialog needs a frame to work on
+  // Settings that OK could not store are a failure the host must hear of,
+  // though the user has already been told.
+  HYPluginResult result = kPluginOK;
+  if (!source)  // the dialog needs a frame to work on
     Notify("The effect cannot be set up: the host delivered no frame to preview.");
+  else if (!ConfigurePlugIn(gPascalData, source, params, sliderBase, params->renderFrame, gMostRecentFrameCount))
+    result = kPluginFailed;
   (void)params->procs->ReleaseFrame(params->instance, cookie);
-  return kPluginOK;
+  return result;
 }

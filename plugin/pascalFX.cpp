@@ -32,8 +32,9 @@ void InitPluginData(Ptr theData) {
   Assert(theData, "Nil theConfig on InitPluginData");
   PLUGINDATAPTR theConfig = AsConfig(theData);
   ResetConfig(theConfig, true);
-  (void)ReadConfig(theConfig);
-  (void)SaveConfig(theConfig);
+  // A record this build cannot read (another byte order or version, a damaged
+  // file) may be someone's settings: it stays until the user stores new ones.
+  if (ReadConfigRecord(theConfig) != kPrefsRecordUnreadable) (void)SaveConfig(theConfig);
 }
 
 void pNewConfig(Ptr *theData) {
@@ -77,8 +78,8 @@ void DoEffect(Ptr theData, _PluginParams *, GWorldPtr source, GWorldPtr target, 
   SetGWorld(savePort, saveDevice);
 }
 
-void ConfigurePlugIn(Ptr theData, GWorldPtr source, _PluginParams *params, SInt32 firstFrame, SInt32 shownFrame,
-                     SInt32 frameCount) {
+Boolean ConfigurePlugIn(Ptr theData, GWorldPtr source, _PluginParams *params, SInt32 firstFrame, SInt32 shownFrame,
+                        SInt32 frameCount) {
   PLUGINDATAPTR theConfig = AsConfig(theData);
   gTheConfig = theConfig;
   gConfigWorkSpace.THECONFIG = theConfig;
@@ -98,11 +99,12 @@ void ConfigurePlugIn(Ptr theData, GWorldPtr source, _PluginParams *params, SInt3
   RegisterColorBox();
   RegisterClipCtrl();
   RegisterPictureControl();
-  DoConfig(gTheConfig);
+  const Boolean stored = DoConfig(gTheConfig);
   UnregisterClipCtrl();
   UnregisterColorBox();
   UnregisterPictureControl();
 
   DisposeGWorld(gConfigWorkSpace.THEFXCLIP);
   gConfigWorkSpace.THEFXCLIP = nullptr;
+  return stored;
 }

@@ -20,6 +20,7 @@ void DoEffect(Ptr theData, _PluginParams *params, GWorldPtr source, GWorldPtr ta
 
 // Runs the configuration dialog on theData, previewing source, frame
 // shownFrame of a pass of frameCount frames whose frame 0 GetFrameIntoGW
-// reaches as firstFrame; returns when the dialog closed.
-void ConfigurePlugIn(Ptr theData, GWorldPtr source, _PluginParams *params, SInt32 firstFrame, SInt32 shownFrame,
-                     SInt32 frameCount);
+// reaches as firstFrame; returns when the dialog closed, false when OK could
+// not store the configuration (the user has been told).
+Boolean ConfigurePlugIn(Ptr theData, GWorldPtr source, _PluginParams *params, SInt32 firstFrame, SInt32 shownFrame,
+                        SInt32 frameCount);

@@ -1,9 +1,11 @@
 #include "prefsloader.h"
 
+#include "commonprocs.h"
+
 #include <MacMemory.h>
 #include <Resources.h>
 
-#include <cstring>
+#include <string>
 
 namespace {
 
@@ -13,34 +15,56 @@ constexpr short kPrefID = 1;
 constexpr const char *kPrefsFileName = "tolvi-Prefs";
 constexpr const char *kPrefName = "Config Settings";
 
-void C2PStr(const char *text, Str255 theString) {
-  theString[0] = static_cast<unsigned char>(std::strlen(text));
-  std::memcpy(theString + 1, text, theString[0]);
-}
+OSErr lgLastSaveError = noErr;  // why the last SaveConfig failed
+std::string lgLastSavePath;      // the file it tried
 
-// Names the preferences file; fnfErr when it does not exist yet.
+// Names the preferences file; fnfErr only when the file does not exist yet.
+// A folder that cannot be found is dirNFErr whatever FindFolder said, so the
+// caller never takes it for a missing file and uses the unfilled spec.
 OSErr MakePrefsSpec(FSSpec *theSpec) {
   short vRefNum = 0;
   long dirID = 0;
-  const OSErr err = FindFolder(kOnSystemDisk, kPreferencesFolderType, kDontCreateFolder, &vRefNum, &dirID);
-  if (err != noErr) return err;
+  if (FindFolder(kOnSystemDisk, kPreferencesFolderType, kDontCreateFolder, &vRefNum, &dirID) != noErr) return dirNFErr;
   Str255 name;
-  C2PStr(kPrefsFileName, name);
+  CopyC2PStr(kPrefsFileName, name);
   return FSMakeFSSpec(vRefNum, dirID, name, theSpec);
 }
 
-// Opens the preferences file and makes it current; -1 when it cannot.
-short OpenPrefsFile() {
+// Opens the preferences file and makes it current; -1 when it cannot, with
+// the reason in *err.
+short OpenPrefsFile(SInt8 permission, OSErr *err) {
   FSSpec theSpec;
-  if (MakePrefsSpec(&theSpec) != noErr) return -1;
-  const short refNum = FSpOpenResFile(&theSpec, fsCurPerm);
+  *err = MakePrefsSpec(&theSpec);
+  if (*err == noErr || *err == fnfErr) lgLastSavePath = zv::PathOfFSSpec(theSpec);
+  if (*err != noErr) return -1;
+  const short refNum = FSpOpenResFile(&theSpec, permission);
+  *err = ResError();
   if (refNum == -1) return -1;
   UseResFile(refNum);
-  if (ResError() != noErr) {
+  *err = ResError();
+  if (*err != noErr) {
     CloseResFile(refNum);
     return -1;
   }
   return refNum;
+}
+
+Boolean SaveFailed(OSErr err) {
+  lgLastSaveError = err != noErr ? err : ioErr;
+  return false;
+}
+
+const char *ReasonText(OSErr err) {
+  switch (err) {
+    case permErr: return "permission denied";
+    case vLckdErr: return "read-only file system";
+    case notAFileErr: return "not a regular file";
+    case fnfErr: return "missing, or a link to nothing";
+    case dirNFErr: return "no Preferences folder";
+    case dskFulErr: return "the disk is full";
+    case memFullErr: return "out of memory";
+    default: return nullptr;
+  }
 }
 
 }  // namespace
@@ -64,39 +88,42 @@ Boolean Save2Config(PLUGINDATAPTR theConfig, Handle theSaveConfig) {
 // in a single update, which the Resource Manager writes all or nothing: the
 // stored configuration is never lost on the way.
 Boolean SaveConfig(PLUGINDATAPTR theConfig) {
-  if (!theConfig) return false;
+  lgLastSaveError = noErr;
+  lgLastSavePath.clear();
+  if (!theConfig) return SaveFailed(paramErr);
   Handle record = NewHandleClear(kConfigSaveSizeNative);
-  if (!record) return false;
+  if (!record) return SaveFailed(memFullErr);
   if (!Config2Save(theConfig, record)) {
     DisposeHandle(record);
-    return false;
+    return SaveFailed(paramErr);
   }
-  const short refNum = OpenPrefsFile();
+  OSErr err = noErr;
+  const short refNum = OpenPrefsFile(fsRdWrPerm, &err);
   if (refNum == -1) {
     DisposeHandle(record);
-    return false;
+    return SaveFailed(err);
   }
   Str255 name;
-  C2PStr(kPrefName, name);
+  CopyC2PStr(kPrefName, name);
   Handle old = Get1Resource(kPrefType, kPrefID);
   if (old) {
     RemoveResource(old);
-    if (ResError() != noErr) {
+    if ((err = ResError()) != noErr) {
       CloseResFile(refNum);
       DisposeHandle(record);
-      return false;
+      return SaveFailed(err);
     }
   }
   AddResource(record, kPrefType, kPrefID, name);
-  if (ResError() != noErr) {
+  if ((err = ResError()) != noErr) {
     DisposeHandle(record);
     if (old) AddResource(old, kPrefType, kPrefID, name);  // closing must not store the removal alone
     CloseResFile(refNum);
-    return false;
+    return SaveFailed(err);
   }
   UpdateResFile(refNum);
-  const bool written = ResError() == noErr;
-  if (written) {
+  err = ResError();
+  if (err == noErr) {
     if (old) DisposeHandle(old);
     ReleaseResource(record);
   } else {
@@ -107,27 +134,45 @@ Boolean SaveConfig(PLUGINDATAPTR theConfig) {
     if (old) AddResource(old, kPrefType, kPrefID, name);
   }
   CloseResFile(refNum);
-  return written;
+  return err == noErr ? true : SaveFailed(err);
 }
 
-Boolean ReadConfig(PLUGINDATAPTR theConfig) {
-  if (!theConfig) return false;
-  const short refNum = OpenPrefsFile();
-  if (refNum == -1) return false;
+Boolean SaveConfigOrTell(PLUGINDATAPTR theConfig) {
+  if (SaveConfig(theConfig)) return true;
+  std::string why = lgLastSavePath.empty() ? std::string(kPrefsFileName) : lgLastSavePath;
+  const char *reason = ReasonText(lgLastSaveError);
+  why += ": ";
+  why += reason ? reason : "error " + std::to_string(lgLastSaveError);
+  Str255 headline, description, okText, none;
+  CopyC2PStr("The settings were not stored", headline);
+  CopyC2PStr(why, description);
+  CopyC2PStr("OK", okText);
+  none[0] = 0;
+  (void)StandardWarning(headline, description, okText, none);
+  return false;
+}
+
+PrefsReadResult ReadConfigRecord(PLUGINDATAPTR theConfig) {
+  if (!theConfig) return kPrefsNoRecord;
+  OSErr err = noErr;
+  const short refNum = OpenPrefsFile(fsRdPerm, &err);
+  if (refNum == -1) return err == fnfErr || err == dirNFErr ? kPrefsNoRecord : kPrefsRecordUnreadable;
   Handle record = Get1Resource(kPrefType, kPrefID);
   if (!record) {
     CloseResFile(refNum);
-    return false;
+    return kPrefsNoRecord;
   }
   DetachResource(record);
   CloseResFile(refNum);
   const Boolean accepted = Save2Config(theConfig, record);
   DisposeHandle(record);
-  return accepted;
+  return accepted ? kPrefsRecordRead : kPrefsRecordUnreadable;
 }
+
+Boolean ReadConfig(PLUGINDATAPTR theConfig) { return ReadConfigRecord(theConfig) == kPrefsRecordRead; }
 
 void CreatePrefsFile() {
   FSSpec theSpec;
-  if (MakePrefsSpec(&theSpec) != fnfErr) return;
+  if (MakePrefsSpec(&theSpec) != fnfErr) return;  // exists, or no folder to put it in
   FSpCreateResFile(&theSpec, kPrefCreator, kPrefType, smSystemScript);
 }

@@ -9,3 +9,12 @@ Boolean Save2Config(PLUGINDATAPTR theConfig, Handle theSaveConfig);
 Boolean SaveConfig(PLUGINDATAPTR theConfig);
 Boolean ReadConfig(PLUGINDATAPTR theConfig);
 void CreatePrefsFile();
+
+// What a read found: no record (or no file), a record it took, or a record it
+// cannot read (another byte order or version, a damaged or unreadable file),
+// which is kept until the user stores a new one.
+enum PrefsReadResult { kPrefsNoRecord, kPrefsRecordRead, kPrefsRecordUnreadable };
+PrefsReadResult ReadConfigRecord(PLUGINDATAPTR theConfig);
+
+// SaveConfig, and when it fails a caution alert naming the file and the reason.
+Boolean SaveConfigOrTell(PLUGINDATAPTR theConfig);

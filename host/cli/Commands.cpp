@@ -217,7 +217,7 @@ int RunConfigure(const Options &o, std::FILE *out) {
   // A person gets a window on the screen; a script drives the same dialog.
   if (o.script) {
     if (ZvToolkitStart("script", o.script->c_str(), out) != noErr)
-      throw Failure(*o.script + ": cannot read the script");
+      throw UsageError(*o.script + ": not a readable script file");
   } else if (ZvToolkitStart("sdl", nullptr, nullptr) != noErr) {
     throw Failure("no display to show the dialog on (set DISPLAY, or run a script with --script FILE)");
   }
@@ -245,7 +245,8 @@ int RunZorvane(int argc, char **argv) {
       case Command::Configure: return RunConfigure(o, stdout);
     }
   } catch (const Failure &f) {
-    std::fprintf(stderr, "zorvane: %s%s\n", f.what(), f.ExitStatus() == 2 ? " (zorvane --help shows the usage)" : "");
+    if (*f.what())
+      std::fprintf(stderr, "zorvane: %s%s\n", f.what(), f.ExitStatus() == 2 ? " (zorvane --help shows the usage)" : "");
     return f.ExitStatus();
   } catch (const std::bad_alloc &) {
     std::fprintf(stderr, "zorvane: out of memory\n");

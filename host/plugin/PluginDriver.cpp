@@ -179,7 +179,11 @@ void PluginDriver::PressButton(std::int64_t clipFrames, std::int64_t at, int wid
 
   p.selector = kPlugCustomButtonClick;
   p.renderFrame = static_cast<SInt32>(at);
-  Expect(entry_(0, &p), "kPlugCustomButtonClick");
+  const HYPluginResult clicked = entry_(0, &p);
+  // The plug-in shows its own alert (one line on standard error too) when OK
+  // could not store the settings.
+  if (clicked == kPluginFailed && session_.ReadError().empty()) throw ToldFailure();
+  Expect(clicked, "kPlugCustomButtonClick");
 }
 
 }  // namespace zv::host

@@ -95,7 +95,12 @@ StoredConfigReport ReadStoredConfig() {
   const short previous = CurResFile();
   const short file = FSpOpenResFile(&fileSpec, fsRdPerm);
   if (file == -1) {
-    report.problem = "not a readable resource file (error " + std::to_string(ResError()) + ")";
+    const OSErr err = ResError();
+    report.problem = err == notAFileErr   ? "not a regular file"
+                     : err == mapReadErr  ? "damaged, or over 1 MiB"
+                     : err == permErr     ? "permission denied"
+                     : err == fnfErr      ? "a link to nothing"
+                                          : "cannot be read (error " + std::to_string(err) + ")";
     UseResFile(previous);
     return report;
   }

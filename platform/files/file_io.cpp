@@ -115,8 +115,9 @@ OSErr OSErrFromErrno(int error) {
     case ENOSPC:
     case EDQUOT: return dskFulErr;
     case EACCES:
-    case EPERM:
-    case EROFS: return permErr;
+    case EPERM: return permErr;
+    case EROFS: return vLckdErr;
+    case EISDIR: return notAFileErr;
     case ENAMETOOLONG: return bdNamErr;
     case ENOTDIR: return dirNFErr;
     default: return ioErr;
@@ -125,11 +126,15 @@ OSErr OSErrFromErrno(int error) {
 
 OSErr ReadWholeFile(const std::string &path, std::size_t maxBytes, std::vector<std::uint8_t> &bytes) {
   bytes.clear();
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid()) return OSErrFromErrno(errno);
+  // A FIFO or a device would block the open or the reads: only a regular file
+  // is opened, and without waiting, in case one is swapped in between.
   struct stat info {};
-  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return ioErr;
-  if (static_cast<std::uint64_t>(info.st_size) > maxBytes) return ioErr;
+  if (::stat(path.c_str(), &info) != 0) return OSErrFromErrno(errno);
+  if (!S_ISREG(info.st_mode)) return notAFileErr;
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!fd.valid()) return OSErrFromErrno(errno);
+  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return notAFileErr;
+  if (static_cast<std::uint64_t>(info.st_size) > maxBytes) return fsDataTooBigErr;
   bytes.resize(static_cast<std::size_t>(info.st_size));
   std::size_t done = 0;
   while (done < bytes.size()) {

@@ -23,8 +23,9 @@ using WriteFaultHook = std::function<int(WriteStep step)>;
 void SetWriteFaultHook(WriteFaultHook hook);
 inline constexpr std::size_t kWriteChunkBytes = 64 * 1024;
 
-// Reads a regular file of at most maxBytes. fnfErr when missing, ioErr when
-// unreadable, not a regular file or larger than maxBytes.
+// Reads a regular file of at most maxBytes, never waiting on a FIFO or device.
+// fnfErr when missing, notAFileErr when not a regular file, fsDataTooBigErr
+// when larger than maxBytes (nothing is read), ioErr or permErr when unreadable.
 OSErr ReadWholeFile(const std::string &path, std::size_t maxBytes, std::vector<std::uint8_t> &bytes);
 
 // Writes bytes to a temporary file beside path, flushes it, renames it over

@@ -73,6 +73,7 @@ enum {
   nilHandleErr = -109,
   memWZErr = -111,
   fnfErr = -43,
+  vLckdErr = -46, /* a read-only file system */
   dupFNErr = -48,
   ioErr = -36,
   eofErr = -39,
@@ -86,6 +87,8 @@ enum {
   rmvResFailed = -196,
   resAttrErr = -198,
   mapReadErr = -199,
+  notAFileErr = -1302, /* a folder, FIFO, socket or device where a file belongs */
+  fsDataTooBigErr = -1310, /* a file larger than its reader takes */
   eventNotHandledErr = -9874
 };
 

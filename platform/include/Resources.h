@@ -5,8 +5,13 @@
    failure at any point leaves the old file or the new one, never a mix; a
    failed write is reported by ResError and the changes stay pending (except
    at CloseResFile, which closes the file all the same).
-   A file whose bytes are not a sound resource file (damaged, cut short, empty)
-   opens with no resources and noErr, so that the next update replaces it.
+   A file whose bytes are not a sound resource file (damaged, cut short, empty,
+   over 1 MiB) is damaged: opened read-only, or where it cannot be written, it
+   fails with mapReadErr; opened for writing, it opens with no resources, so
+   that the next update replaces it. Only regular files are opened (FIFOs and
+   devices fail with notAFileErr, without waiting). Opening for writing where
+   the file or its folder cannot be written fails with permErr, or vLckdErr on
+   a read-only file system.
    AddResource refuses (addResFailed) a type and id the current file already
    holds, and a file opened read-only; a file past the layout's limits is not
    written (addResFailed). Creator, file type and script are not kept. */

@@ -2,8 +2,10 @@
 //
 // A file is read whole when it is opened and written whole, all-or-nothing,
 // when it is updated or closed with changes. A file whose bytes do not hold a
-// sound resource map opens with no resources, so that the next update
-// replaces it with a good one. Departures from the original, on purpose:
+// sound resource map, or that is too large to be one this system wrote, is
+// damaged: opened for reading it fails, so a reader can tell it from a file
+// without the resource; opened for writing it opens with no resources, so
+// that the next update replaces it with a good one. Departures from the original, on purpose:
 // AddResource refuses a type and id the file already holds (the original
 // added a second one that hid the first); a file opened read-only refuses
 // additions and removals at once rather than failing at the update; files
@@ -23,8 +25,9 @@ namespace {
 
 using zv::rsrc::Resource;
 
-// Files larger than this are not resource files this system wrote.
-constexpr std::size_t kLargestFileBytes = 256u << 20;
+// Files larger than this are not resource files this system wrote (its own
+// are a few KiB), and are not read at all.
+constexpr std::size_t kLargestFileBytes = 1u << 20;
 
 struct Entry {
   Resource stored;          // as on disk
@@ -72,17 +75,22 @@ class ResourceManager {
       return open->refNum;
     }
     const std::string folder = path.substr(0, path.rfind('/') + 1);
-    const bool canWrite = ::access(path.c_str(), W_OK) == 0 && ::access(folder.c_str(), W_OK) == 0;
+    int denied = 0;  // why the file cannot be replaced: errno of the file, then of its folder
+    if (::access(path.c_str(), W_OK) != 0 || ::access(folder.c_str(), W_OK) != 0) denied = errno;
     const bool wantsWrite = permission == fsWrPerm || permission == fsRdWrPerm;
-    if (wantsWrite && !canWrite) return Failed(permErr);
+    if (wantsWrite && denied != 0) return Failed(zv::OSErrFromErrno(denied));
 
     std::vector<std::uint8_t> bytes;
-    if (OSErr err = zv::ReadWholeFile(path, kLargestFileBytes, bytes)) return Failed(err);
+    const OSErr read = zv::ReadWholeFile(path, kLargestFileBytes, bytes);
+    if (read != noErr && read != fsDataTooBigErr) return Failed(read);
+    auto image = read == noErr ? zv::rsrc::ParseResourceFile(bytes) : std::nullopt;
+    const bool writable = permission != fsRdPerm && denied == 0;
+    if (!image && !writable) return Failed(mapReadErr);
     auto file = std::make_unique<OpenFile>();
     file->refNum = UnusedRefNum();
     file->path = path;
-    file->writable = permission != fsRdPerm && canWrite;
-    if (auto image = zv::rsrc::ParseResourceFile(bytes)) {
+    file->writable = writable;
+    if (image) {
       file->attributes = image->attributes;
       for (Resource &resource : image->resources) file->entries.push_back({std::move(resource)});
     }

@@ -87,11 +87,6 @@ Control *FindControl(Window &w, OSType signature, SInt32 number) {
   return nullptr;
 }
 
-std::string FourCC(UInt32 code) {
-  return std::string{static_cast<char>(code >> 24), static_cast<char>(code >> 16), static_cast<char>(code >> 8),
-                     static_cast<char>(code)};
-}
-
 // Mac Roman 0x80-0xFF as Unicode code points.
 std::string MacRomanToUtf8(const char *bytes, size_t size) {
   static const char16_t kHigh[128] = {

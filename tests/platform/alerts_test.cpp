@@ -1,7 +1,6 @@
-// Standard alerts in their standard-error form, and the end of the process.
+// Standard alerts in their standard-error form.
 
 #include "Dialogs.h"
-#include "Processes.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -41,17 +40,6 @@ TEST(StandardAlert, WritesOneLineAndAnswersWithTheDefaultButton) {
 
   EXPECT_EQ(CreateStandardAlert(kAlertStopAlert, CFSTR("x"), nullptr, nullptr, nullptr), paramErr);
   EXPECT_EQ(RunStandardAlert(nullptr, nullptr, &hit), paramErr);
-}
-
-TEST(ExitToShellDeathTest, EndsWithStatusOneAfterFlushingWhatWasSaid) {
-  EXPECT_EXIT(
-      {
-        static char buffer[256];
-        std::setvbuf(stderr, buffer, _IOFBF, sizeof buffer);  // held back until flushed
-        std::fputs("last words", stderr);
-        ExitToShell();
-      },
-      testing::ExitedWithCode(1), "last words");
 }
 
 }  // namespace

@@ -191,16 +191,4 @@ TEST_F(BundleTest, AFolderWithoutAReadableInfoPlistIsNoBundle) {
   EXPECT_EQ(CFBundleOpenBundleResourceMap(nullptr), -1);
 }
 
-TEST(CGImage, CopiesOutliveTheOriginal) {
-  CGImageRef original = CGImageCreateBlank(720, 480);
-  CGImageRef copy = CGImageCreateCopy(original);
-  ASSERT_NE(copy, original);
-  CGImageRelease(original);
-  EXPECT_EQ(CGImageGetWidth(copy), 720u);
-  EXPECT_EQ(CGImageGetHeight(copy), 480u);
-  CGImageRelease(copy);
-  EXPECT_EQ(CGImageCreateCopy(nullptr), nullptr);
-  CGImageRelease(nullptr);
-}
-
 }  // namespace

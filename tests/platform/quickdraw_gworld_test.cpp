@@ -62,26 +62,6 @@ TEST(QuickDrawImage, BadRequestsFailAndLeaveNoImage) {
   DisposeGWorld(gw);
 }
 
-TEST(QuickDrawImage, FaultHookFailsExactlyTheChosenCallOnce) {
-  const Rect r{0, 0, 2, 2};
-  const Rect bad{0, 0, 0, 0};
-  GWorldPtr gw[3] = {};
-  // Two calls succeed, a rejected call does not count, the third allocation fails.
-  ZVFailNewGWorldAfter(2);
-  EXPECT_EQ(NewGWorld(&gw[0], 32, &r, nullptr, nullptr, 0), noErr);
-  EXPECT_EQ(NewGWorld(&gw[1], 32, &bad, nullptr, nullptr, 0), paramErr);
-  EXPECT_EQ(NewGWorld(&gw[1], 32, &r, nullptr, nullptr, 0), noErr);
-  EXPECT_EQ(NewGWorld(&gw[2], 32, &r, nullptr, nullptr, 0), memFullErr);
-  EXPECT_EQ(gw[2], nullptr);
-  ASSERT_EQ(NewGWorld(&gw[2], 32, &r, nullptr, nullptr, 0), noErr) << "the hook fires once";
-  for (GWorldPtr g : gw) DisposeGWorld(g);
-
-  ZVFailNewGWorldAfter(0);
-  ZVFailNewGWorldAfter(-1);  // cancelled
-  ASSERT_EQ(NewGWorld(&gw[0], 32, &r, nullptr, nullptr, 0), noErr);
-  DisposeGWorld(gw[0]);
-}
-
 TEST(QuickDrawImage, ReusedBufferComesBackZeroed) {
   // Large enough to be kept for reuse after disposal.
   for (int round = 0; round < 2; ++round) {

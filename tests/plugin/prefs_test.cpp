@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -152,70 +153,92 @@ TEST(PrefsFile, SavedConfigurationComesBackBitForBitAndKeepsImages) {
   CGImageRelease(image);
 }
 
-TEST(PrefsFile, ARejectedRecordLeavesDefaultsAndTheNextSaveRepairsIt) {
-  TempPreferences prefs;
-  CreatePrefsFile();
-  PLUGINDATAREC c = Sample();
-  ASSERT_TRUE(SaveConfig(&c));
-
-  // Rewrite the stored record with version 4.
-  {
-    FSSpec theSpec;
-    ASSERT_EQ(zv::FSSpecOfPath(prefs.PrefsFile(), &theSpec), noErr);
-    const short ref = FSpOpenResFile(&theSpec, fsRdWrPerm);
-    ASSERT_NE(ref, -1);
-    UseResFile(ref);
-    Handle h = Get1Resource(kPref, 1);
-    ASSERT_NE(h, nullptr);
-    Handle copy = NewHandleClear(GetHandleSize(h));
-    std::memcpy(*copy, *h, GetHandleSize(h));
-    (*copy)[std::endian::native == std::endian::little ? 4 : 7] = 4;
-    RemoveResource(h);
-    DisposeHandle(h);
-    Str255 name;
-    name[0] = 15;
-    std::memcpy(name + 1, "Config Settings", 15);
-    AddResource(copy, kPref, 1, name);
-    UpdateResFile(ref);
-    CloseResFile(ref);
-  }
-  Ptr block = NewPtrClear(sizeof(PLUGINDATAREC));
-  InitPluginData(block);
-  auto *cfg = reinterpret_cast<PLUGINDATAPTR>(block);
-  EXPECT_EQ(cfg->SLIDERS[0], 50);
-  EXPECT_EQ(cfg->MEDIATYPE, 1);
-  auto stored = StoredRecords(prefs.PrefsFile());
-  ASSERT_EQ(stored.size(), 1u);
-  EXPECT_EQ(stored[0].second[std::endian::native == std::endian::little ? 4 : 7], 3);
-  DisposePtr(block);
+std::vector<char> FileBytes(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
-TEST(PrefsFile, DamagedFilesNeverCrashAndAreReplacedOnSave) {
+// A record this build cannot read may be another machine's or a newer
+// version's settings: start-up keeps it and runs on the defaults; only a
+// store by the user replaces it.
+TEST(PrefsFile, AnUnreadableRecordOrFileStaysUntilTheUserStores) {
   TempPreferences prefs;
   CreatePrefsFile();
   PLUGINDATAREC c = Sample();
   ASSERT_TRUE(SaveConfig(&c));
-  std::ifstream in(prefs.PrefsFile(), std::ios::binary);
-  const std::vector<char> good{std::istreambuf_iterator<char>(in), {}};
+  const std::vector<char> good = FileBytes(prefs.PrefsFile());
+  const size_t versionByte = 256 + 4 + (std::endian::native == std::endian::little ? 4 : 7);
 
-  std::vector<std::vector<char>> damaged;
+  std::vector<std::vector<char>> unreadable;
+  auto version4 = good;
+  version4[versionByte] = 4;
+  unreadable.push_back(version4);
+  auto otherOrder = good;
+  std::swap(otherOrder[260], otherOrder[263]), std::swap(otherOrder[261], otherOrder[262]);
+  unreadable.push_back(otherOrder);
   for (size_t n : {size_t(0), size_t(15), size_t(200), good.size() / 2, good.size() - 1})
-    damaged.emplace_back(good.begin(), good.begin() + n);
+    unreadable.emplace_back(good.begin(), good.begin() + n);
   std::vector<char> random(good.size());
   for (size_t i = 0; i < random.size(); ++i) random[i] = static_cast<char>(i * 2654435761u >> 13);
-  damaged.push_back(random);
+  unreadable.push_back(random);
   auto offsets = good;
   offsets[4] = 0x7F;  // map offset far past the end
-  damaged.push_back(offsets);
+  unreadable.push_back(offsets);
+  auto huge = good;  // a sound file, but past the 1 MiB a preferences file may take
+  huge.resize((1u << 20) + 1);
+  unreadable.push_back(huge);
 
-  for (const auto &bytes : damaged) {
+  for (const auto &bytes : unreadable) {
     std::ofstream(prefs.PrefsFile(), std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
+    PLUGINDATAREC read = Sample();
+    EXPECT_EQ(ReadConfigRecord(&read), kPrefsRecordUnreadable) << bytes.size() << " bytes";
     Ptr block = NewPtrClear(sizeof(PLUGINDATAREC));
     InitPluginData(block);
     EXPECT_EQ(reinterpret_cast<PLUGINDATAPTR>(block)->SLIDERS[0], 50) << bytes.size() << " bytes";
-    EXPECT_EQ(StoredRecords(prefs.PrefsFile()).size(), 1u) << "not repaired after " << bytes.size() << " bytes";
+    EXPECT_TRUE(FileBytes(prefs.PrefsFile()) == bytes) << "start-up replaced " << bytes.size() << " bytes";
+    ASSERT_TRUE(SaveConfig(reinterpret_cast<PLUGINDATAPTR>(block))) << bytes.size() << " bytes";
+    EXPECT_EQ(ReadConfigRecord(&read), kPrefsRecordRead) << "not repaired after " << bytes.size() << " bytes";
     DisposePtr(block);
   }
+}
+
+// Nothing but a regular file is opened, so a FIFO cannot block start-up; a
+// store into anything else fails and says where and why.
+TEST(PrefsFile, SomethingElseInTheWayIsUnreadableAndAStoreSaysWhy) {
+  const std::string fifo = "FIFO", folder = "a folder", link = "a link to nothing";
+  for (const std::string &kind : {fifo, folder, link}) {
+    TempPreferences prefs;
+    const std::string path = prefs.PrefsFile();
+    if (kind == fifo) ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    if (kind == folder) std::filesystem::create_directory(path);
+    if (kind == link) std::filesystem::create_symlink(prefs.Folder() + "/gone", path);
+    Ptr block = NewPtrClear(sizeof(PLUGINDATAREC));
+    InitMyPlugIn(&block);
+    auto *cfg = reinterpret_cast<PLUGINDATAPTR>(block);
+    EXPECT_EQ(ReadConfigRecord(cfg), kind == link ? kPrefsNoRecord : kPrefsRecordUnreadable) << kind;
+
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(SaveConfigOrTell(cfg)) << kind;
+    const std::string said = testing::internal::GetCapturedStderr();
+    const std::string why = kind == link ? "missing, or a link to nothing" : "not a regular file";
+    EXPECT_EQ(said, "The settings were not stored: " + path + ": " + why + "\n") << kind;
+    EXPECT_FALSE(std::filesystem::is_regular_file(path)) << kind;
+    DisposePtr(block);
+  }
+}
+
+// With no Preferences folder the file's specification is never filled, so
+// nothing may be created from it.
+TEST(PrefsFile, NoPreferencesFolderCreatesNothing) {
+  TempPreferences prefs;
+  setenv("XDG_CONFIG_HOME", "/proc/zorvane-no-such-folder/config", 1);  // cannot be made
+  UseResFile(-2);
+  ASSERT_EQ(ResError(), resFNotFound);
+  CreatePrefsFile();
+  EXPECT_EQ(ResError(), resFNotFound);  // no attempt to create a file
+  PLUGINDATAREC c = Sample();
+  EXPECT_EQ(ReadConfigRecord(&c), kPrefsNoRecord);
+  EXPECT_FALSE(SaveConfig(&c));
 }
 
 TEST(PrefsFile, NoFolderOrFileMeansFalseAndNoChange) {

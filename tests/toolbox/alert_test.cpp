@@ -56,9 +56,3 @@ TEST_F(ToolkitTest, AlertInsideAModalLoopReturnsToIt) {
   EXPECT_EQ(Stop(), 0) << log_;
   EXPECT_EQ(hit, 2);
 }
-
-TEST(Alerts, WithoutBackendTheDefaultButtonAnswersAtOnce) {
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(RunAlert(true), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Headline: More about it.\n");
-}

@@ -60,6 +60,38 @@ TEST(Nib, FaultsNameFileLineAndFault) {
   }
 }
 
+// Each range at its ends: the last value inside reads, the first outside is refused.
+TEST(Nib, RangesHoldAtTheirEnds) {
+  const auto window = [](const std::string &w, const std::string &h) {
+    return "<window name=\"w\" width=\"" + w + "\" height=\"" + h + "\"/>";
+  };
+  const auto bounds = [](const std::string &top, const std::string &bottom) {
+    return InWindow("<text top=\"" + top + "\" left=\"0\" bottom=\"" + bottom + "\" right=\"1\"/>");
+  };
+  const std::pair<std::string, bool> cases[] = {
+      {window("1", "8192"), true},   {window("0", "50"), false},   {window("8193", "50"), false},
+      {window("50", "-1"), false},   {bounds("-32768", "32767"), true},
+      {bounds("-32769", "0"), false}, {bounds("0", "32768"), false},
+      {InWindow(R"(<checkbox value="2")"), true},  {InWindow(R"(<checkbox value="3")"), false},
+      {InWindow(R"(<checkbox value="-1")"), false},
+      {InWindow(R"(<popup value="2" top="0" left="0" bottom="1" right="1"><item>a</item><item>b</item></popup>)"), true},
+      {InWindow(R"(<popup value="3" top="0" left="0" bottom="1" right="1"><item>a</item><item>b</item></popup>)"), false},
+      {InWindow(R"(<popup value="0" top="0" left="0" bottom="1" right="1"><item>a</item></popup>)"), false},
+      {InWindow(R"(<slider minimum="-5" maximum="-5" value="-5")"), true},
+      {InWindow(R"(<slider minimum="-5" maximum="5" value="-6")"), false},
+      {InWindow(R"(<text signature="Lgnd" number="-2147483648")"), true},
+      {InWindow(R"(<text signature="Lgnd" number="2147483648")"), false},
+  };
+  for (const auto &[body, accepted] : cases) {
+    SCOPED_TRACE(body);
+    const std::string path = WriteNib("<nib>\n" + body + "\n</nib>\n");
+    IBNibRef ref = nullptr;
+    EXPECT_EQ(zv::CreateNibReferenceFromFile(path, &ref), accepted ? noErr : kIBCarbonRuntimeMalformedNib);
+    if (ref) DisposeNibReference(ref);
+    std::filesystem::remove(path);
+  }
+}
+
 TEST(Nib, MissingFileWindowOrClassAreReportedByTheirCalls) {
   IBNibRef ref = nullptr;
   EXPECT_EQ(zv::CreateNibReferenceFromFile("/nonexistent/x.nib", &ref), kIBCarbonRuntimeCantFindNibFile);

@@ -1,9 +1,8 @@
-// The colour picker and document opening, driven by scripts.
+// The colour picker, driven by scripts.
 #include <cstring>
 #include <filesystem>
 
 #include "ColorPicker.h"
-#include "LaunchServices.h"
 #include "harness.h"
 
 namespace {
@@ -49,17 +48,3 @@ TEST_F(ToolkitTest, ColourPickerCancelEscapeAndEndOfScriptLeaveTheColour) {
   EXPECT_FALSE(info.newColorChosen);
 }
 
-TEST_F(ToolkitTest, OpeningADocumentInAScriptedRunIsRecordedInTheLog) {
-  Script("log \"start\"\n");
-  std::string doc = dir_ + "/manual.pdf";
-  std::ofstream(doc) << "%PDF-1.4\n";
-  FSRef ref{};
-  zv::FSRefOfPath(doc, &ref);
-  EXPECT_EQ(LSOpenFSRef(&ref, nullptr), noErr);
-  std::string missing = dir_ + "/none.pdf";
-  zv::FSRefOfPath(missing, &ref);
-  EXPECT_EQ(LSOpenFSRef(&ref, nullptr), fnfErr);
-  EXPECT_EQ(LSOpenFSRef(nullptr, nullptr), paramErr);
-  EXPECT_NE(Stop(), 0);  // the log line never ran: nothing asked for input
-  EXPECT_EQ(log_.find("open-document " + doc + "\n"), 0u) << log_;
-}

@@ -4,6 +4,9 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
 
 #include "../../toolkit.h"
 
@@ -142,15 +145,34 @@ private:
   std::vector<Screen> screens_;
 };
 
+// An X display, or a Wayland socket that exists. Without either SDL would try
+// the console's drivers, which can wait forever for a screen nobody sees.
+bool DisplayReachable() {
+  const char *x = std::getenv("DISPLAY");
+  if (x != nullptr && x[0] != '\0') return true;
+  const char *wayland = std::getenv("WAYLAND_DISPLAY");
+  if (wayland == nullptr || wayland[0] == '\0') return false;
+  std::string socket = wayland;
+  if (socket[0] != '/') {
+    const char *runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime == nullptr || runtime[0] != '/') return false;
+    socket = std::string(runtime) + "/" + socket;
+  }
+  struct stat info {};
+  return ::stat(socket.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
 }  // namespace
 
 std::unique_ptr<Backend> MakeSdlBackend(OSStatus *err) {
+  *err = ioErr;
+  if (std::getenv("SDL_VIDEODRIVER") == nullptr && !DisplayReachable()) return nullptr;
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
     std::fprintf(stderr, "zorvane: cannot open the screen: %s\n", SDL_GetError());
-    *err = ioErr;
     return nullptr;
   }
+  *err = noErr;
   return std::make_unique<SdlBackend>();
 }
 
