@@ -75,15 +75,11 @@ FrameOrder MakeOrder(mlt_filter filter, mlt_frame frame) {
 int GetImage(mlt_frame frame, uint8_t **image, mlt_image_format *format, int *width, int *height, int) {
   auto *order = static_cast<const FrameOrder *>(mlt_frame_pop_service(frame));
   *format = mlt_image_rgba;
-  // In place outside the fades; during them the result goes to a new image.
-  const int error = mlt_frame_get_image(frame, image, format, width, height, order && order->opacity < 0);
+  const int error = mlt_frame_get_image(frame, image, format, width, height, 0);
   if (error || !order || *format != mlt_image_rgba || !*image) return error;
+  // The effect goes into a pooled image: cheaper than asking for a writable
+  // copy, and during a fade the untouched frame is still there to draw over it.
   const int w = *width, h = *height;
-  if (order->opacity < 0) {
-    zv::adapters::RenderFrame(order->config, *image, *image, w, h, std::ptrdiff_t{4} * w, -1);
-    return 0;
-  }
-  // During a fade the untouched frame is drawn over the effect: keep it.
   const int size = mlt_image_format_size(mlt_image_rgba, w, h, nullptr);
   auto *out = static_cast<uint8_t *>(mlt_pool_alloc(size));
   if (!out) return 1;
