@@ -105,7 +105,7 @@ same "$tmp/stored.rgba" "$tmp/m1.rgba" "melt frei0r.zorvane"
 
 render "$tmp/decoded.nut" --fade-in 6 --fade-out 5 "$tmp/fades.rgba"
 melt "$tmp/m2.rgba" "$clip" -filter zorvane fade_in=6 fade_out=5
-same "$tmp/fades.rgba" "$tmp/m2.rgba" "melt zorvane with fades, four threads"
+same "$tmp/fades.rgba" "$tmp/m2.rgba" "melt zorvane with fades, two rendering threads"
 
 render "$tmp/decoded.nut" --start 5 --frames 12 --fade-in 4 --fade-out 3 "$tmp/cut.rgba"
 melt "$tmp/m3.rgba" "$clip" in=5 out=16 -filter zorvane fade_in=4 fade_out=3
