@@ -18,12 +18,14 @@ bool Inside(const Rect &r, const Rect &bounds) {
   return r.left >= bounds.left && r.top >= bounds.top && r.right <= bounds.right && r.bottom <= bounds.bottom;
 }
 
-void BlendRowPlain(const UInt8 *s, UInt8 *d, int w, unsigned opacity) {
-  for (int x = 0; x < w; ++x, s += 4, d += 4) {
-    d[1] = BlendChannel(s[1], d[1], opacity);
-    d[2] = BlendChannel(s[2], d[2], opacity);
-    d[3] = BlendChannel(s[3], d[3], opacity);
-  }
+// Where alpha sits in a pixel: first (alpha, red, green, blue) or last (red,
+// green, blue, alpha, the order of a filter host's frames).
+int AlphaIndex(OSType pixelFormat) { return pixelFormat == k32RGBAPixelFormat ? 3 : 0; }
+
+void BlendRowPlain(const UInt8 *s, UInt8 *d, int w, unsigned opacity, int alpha) {
+  for (int x = 0; x < w; ++x, s += 4, d += 4)
+    for (int c = 0; c < 4; ++c)
+      if (c != alpha) d[c] = BlendChannel(s[c], d[c], opacity);
 }
 
 #if defined(__SSE2__)
@@ -36,11 +38,15 @@ inline __m128i Blend16(__m128i s, __m128i d, __m128i sw, __m128i dw) {
   return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, _mm_set1_epi16(1)), _mm_srli_epi16(x, 8)), 8);
 }
 
-void BlendRow(const UInt8 *s, UInt8 *d, int w, unsigned opacity) {
-  // Memory order alpha, red, green, blue: alpha is the low byte of each pixel.
+void BlendRow(const UInt8 *s, UInt8 *d, int w, unsigned opacity, int alpha) {
   const auto o = static_cast<short>(opacity), r = static_cast<short>(255 - opacity);
-  const __m128i sw = _mm_setr_epi16(0, o, o, o, 0, o, o, o);
-  const __m128i dw = _mm_setr_epi16(255, r, r, r, 255, r, r, r);
+  short swl[8], dwl[8];
+  for (int i = 0; i < 8; ++i) {
+    swl[i] = (i & 3) == alpha ? 0 : o;
+    dwl[i] = (i & 3) == alpha ? 255 : r;
+  }
+  const __m128i sw = _mm_loadu_si128(reinterpret_cast<const __m128i *>(swl));
+  const __m128i dw = _mm_loadu_si128(reinterpret_cast<const __m128i *>(dwl));
   const __m128i zero = _mm_setzero_si128();
   int x = 0;
   for (; x + 4 <= w; x += 4, s += 16, d += 16) {
@@ -50,14 +56,15 @@ void BlendRow(const UInt8 *s, UInt8 *d, int w, unsigned opacity) {
     const __m128i hi = Blend16(_mm_unpackhi_epi8(sv, zero), _mm_unpackhi_epi8(dv, zero), sw, dw);
     _mm_storeu_si128(reinterpret_cast<__m128i *>(d), _mm_packus_epi16(lo, hi));
   }
-  BlendRowPlain(s, d, w - x, opacity);
+  BlendRowPlain(s, d, w - x, opacity, alpha);
 }
 #else
-void BlendRow(const UInt8 *s, UInt8 *d, int w, unsigned opacity) { BlendRowPlain(s, d, w, opacity); }
+void BlendRow(const UInt8 *s, UInt8 *d, int w, unsigned opacity, int alpha) { BlendRowPlain(s, d, w, opacity, alpha); }
 #endif
 
 // Blends same-sized areas; both rectangles lie inside their maps.
-void BlendArea(PixMapHandle src, const Rect &srcRect, PixMapHandle dst, const Rect &dstRect, unsigned opacity) {
+void BlendArea(PixMapHandle src, const Rect &srcRect, PixMapHandle dst, const Rect &dstRect, unsigned opacity,
+               int alpha) {
   if (opacity == 0) return;  // every byte would come out as it is
   Rect sb, db;
   GetPixBounds(src, &sb);
@@ -73,9 +80,9 @@ void BlendArea(PixMapHandle src, const Rect &srcRect, PixMapHandle dst, const Re
     const UInt8 *s = sbase + (srcRect.top - sb.top + y) * srb + (srcRect.left - sb.left) * 4;
     UInt8 *d = dbase + (dstRect.top - db.top + y) * drb + (dstRect.left - db.left) * 4;
     if (overlap)
-      BlendRowPlain(s, d, w, opacity);
+      BlendRowPlain(s, d, w, opacity, alpha);
     else
-      BlendRow(s, d, w, opacity);
+      BlendRow(s, d, w, opacity, alpha);
   }
 }
 
@@ -91,9 +98,11 @@ HYPluginResult BlitPixMaps(PixMapHandle src, PixMapHandle dst, const Rect *srcRe
   if (Width(*srcRect) <= 0 || Height(*srcRect) <= 0 || Width(*dstRect) <= 0 || Height(*dstRect) <= 0)
     return kPluginOK;  // nothing to draw
   if (!Inside(*srcRect, sb) || !Inside(*dstRect, db)) return kPluginBadParams;
+  const OSType format = GetPixPixelFormat(dst);
+  if (GetPixPixelFormat(src) != format) return kPluginBadParams;
 
   if (Width(*srcRect) == Width(*dstRect) && Height(*srcRect) == Height(*dstRect)) {
-    BlendArea(src, *srcRect, dst, *dstRect, alpha);
+    BlendArea(src, *srcRect, dst, *dstRect, alpha, AlphaIndex(format));
     return kPluginOK;
   }
   // Different sizes: scale the source area to the destination's size first.
@@ -104,7 +113,7 @@ HYPluginResult BlitPixMaps(PixMapHandle src, PixMapHandle dst, const Rect *srcRe
   LockPixels(tpm);
   CopyBits(reinterpret_cast<const BitMap *>(*src), reinterpret_cast<const BitMap *>(*tpm), srcRect, &scaled, srcCopy,
            nullptr);
-  BlendArea(tpm, scaled, dst, *dstRect, alpha);
+  BlendArea(tpm, scaled, dst, *dstRect, alpha, AlphaIndex(format));  // CopyBits keeps the bytes' order
   DisposeGWorld(tmp);
   return kPluginOK;
 }

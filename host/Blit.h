@@ -9,6 +9,7 @@ namespace zv::host {
 // red, green and blue become (src * opacity + dst * (255 - opacity) + 127) / 255;
 // the destination's alpha is kept; opacity is clamped into 0..255. srcRect is
 // scaled to dstRect when their sizes differ. Rectangles are in each map's bounds.
+// Both maps must have one pixel format (either order), else kPluginBadParams.
 HYPluginResult BlitPixMaps(PixMapHandle src, PixMapHandle dst, const Rect *srcRect, const Rect *dstRect,
                            SInt16 opacity);
 

@@ -194,15 +194,7 @@ HYPluginResult EffectBegins(SInt16, _PluginParams *params) {
     procs.ReleaseFilterInfo(params->instance, filterInfo);
   }
 
-  const SInt32 n = params->frameCount;
-  if (pass->fadeInFrames != 0 && pass->fadeOutFrames != 0) {
-    pass->fadeInFrames = std::min(pass->fadeInFrames, n / 2);
-    pass->fadeOutFrames = std::min(pass->fadeOutFrames, n / 2);
-  } else if (pass->fadeInFrames != 0) {
-    pass->fadeInFrames = std::min(pass->fadeInFrames, n);
-  } else if (pass->fadeOutFrames != 0) {
-    pass->fadeOutFrames = std::min(pass->fadeOutFrames, n);
-  }
+  ClampFades(params->frameCount, pass->fadeInFrames, pass->fadeOutFrames);
   pass->effectGWorld = nullptr;
   return result;
 }
@@ -225,18 +217,6 @@ HYPluginResult EffectEnds(SInt16, _PluginParams *params) {
 
 HYRefDVQuality QualityFor(const _PluginParams *params, SInt32 height) {
   return params->proxyOnly && height <= 259 ? kDVLowQuality : kDVHighQuality;
-}
-
-SInt16 FadeOpacity(SInt32 r, SInt32 n, SInt32 fadeIn, SInt32 fadeOut) {
-  double percent;
-  if (fadeIn > 0 && r < fadeIn)
-    percent = static_cast<double>(r) / fadeIn;
-  else if (fadeOut > 0 && r > n - fadeOut)
-    percent = static_cast<double>(n - r) / fadeOut;
-  else
-    return -1;
-  const double opacity = std::trunc(255.0 * (1.0 - percent));
-  return static_cast<SInt16>(std::clamp(opacity, 0.0, 255.0));
 }
 
 // Renders a delivered frame into the host's frame, blending the untouched

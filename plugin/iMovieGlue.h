@@ -4,6 +4,8 @@
 
 #include <HYPluginAPI.h>
 
+#include "fadeprocs.h"
+
 // The state of one render pass, kept in the parameter block's clientData.
 struct _EffectData {
   SInt32 frameCount;         // not used
@@ -35,8 +37,5 @@ HYPluginResult ApplyEffect(GWorldPtr source, _PluginParams *params);
 void ApplyLineArtEffect(GWorldPtr source, GWorldPtr target, _PluginParams *params);
 SInt16 GetFrameIntoGW(GWorldPtr target, _PluginParams *params, SInt32 frameIndex, SInt16 disposeAfterUse);
 
-// The fade: the opacity with which the untouched frame covers the effect at
-// frame r of n, or -1 when the frame lies outside both fades. Always 0..255.
-SInt16 FadeOpacity(SInt32 r, SInt32 n, SInt32 fadeIn, SInt32 fadeOut);
 // The quality to ask the host for: low only for proxy frames of 259 lines or fewer.
 HYRefDVQuality QualityFor(const _PluginParams *params, SInt32 height);

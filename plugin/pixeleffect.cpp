@@ -19,11 +19,15 @@ struct FLOORS {
   UInt8 pattern[16];  // four pixels' worth of (0, RED, GREEN, BLUE)
 };
 
-FLOORS MakeFloors(const PLUGINDATAREC &theConfig) {
+// Images over a filter host's frames keep red, green, blue, alpha order; the
+// pattern follows the pixels, so they are lifted where they lie.
+FLOORS MakeFloors(const PLUGINDATAREC &theConfig, OSType pixelFormat) {
   FLOORS f;
-  const UInt8 px[4] = {0, static_cast<UInt8>(Slider2Floor(theConfig.SLIDERS[0])),
-                       static_cast<UInt8>(Slider2Floor(theConfig.SLIDERS[1])),
-                       static_cast<UInt8>(Slider2Floor(theConfig.SLIDERS[2]))};
+  const UInt8 red = static_cast<UInt8>(Slider2Floor(theConfig.SLIDERS[0]));
+  const UInt8 green = static_cast<UInt8>(Slider2Floor(theConfig.SLIDERS[1]));
+  const UInt8 blue = static_cast<UInt8>(Slider2Floor(theConfig.SLIDERS[2]));
+  const UInt8 argb[4] = {0, red, green, blue}, rgba[4] = {red, green, blue, 0};
+  const UInt8 *px = pixelFormat == k32RGBAPixelFormat ? rgba : argb;
   for (int i = 0; i < 16; ++i) f.pattern[i] = px[i & 3];
   return f;
 }
@@ -83,8 +87,10 @@ void PixelEffect(GrafPtr source, GrafPtr dest, Rect activeRect, Boolean, PLUGIND
   // Sizes are compared, and each buffer is walked from its own origin, so
   // images whose bounds do not start at (0, 0) are handled too.
   const int width = Width(theTargetFrame), height = Height(theTargetFrame);
-  if (Width(theFrame) == width && Height(theFrame) == height && width > 0 && height > 0) {
-    const FLOORS floors = MakeFloors(*theConfig);
+  const OSType format = GetPixPixelFormat(GetGWorldPixMap(dest));
+  if (Width(theFrame) == width && Height(theFrame) == height && width > 0 && height > 0 &&
+      GetPixPixelFormat(GetGWorldPixMap(source)) == format) {
+    const FLOORS floors = MakeFloors(*theConfig, format);
     const SPAN cols = ClampSpan(activeRect.left - theTargetFrame.left, activeRect.right - theTargetFrame.left, width);
     const SPAN rows = ClampSpan(activeRect.top - theTargetFrame.top, activeRect.bottom - theTargetFrame.top, height);
     const UInt8 *srcRow = reinterpret_cast<const UInt8 *>(srcBase);

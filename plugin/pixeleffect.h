@@ -4,8 +4,8 @@
 
 #include "PluginDefines.h"
 
-// dest nil applies the effect in place. Images of different sizes: nothing is
-// written. The rest of the image is always copied, whatever copyRest says.
+// dest nil applies the effect in place. Images of different sizes or pixel
+// formats: nothing is written. The rest of the image is always copied, whatever copyRest says.
 void ThePixelEffect(GrafPtr source, GrafPtr dest, Rect activeRect, Boolean copyRest, PLUGINDATAPTR theConfig,
                     SInt32 currentFrame, SInt32 maxFrame);
 

@@ -2,7 +2,15 @@
    Every port here is 32 bits per pixel, bytes in memory order alpha, red, green,
    blue on every processor, rows rowBytes apart (16-byte aligned, possibly more
    than four times the width). A pixel buffer never moves while its port exists.
-   Offscreen images and window ports are the same kind of port.
+   Offscreen images and window ports are the same kind of port. The one
+   exception is an image made over a caller's buffer in red, green, blue, alpha
+   order (NewGWorldFromPtr, k32RGBAPixelFormat): only pixel loops that ask
+   GetPixPixelFormat may touch it; CopyBits and drawing take every port as
+   alpha, red, green, blue.
+
+   Threads: images may be made, disposed of and locked on any thread, and the
+   current port saved and restored around work on one; drawing into the
+   current port belongs to one thread at a time.
 
    Where we differ from the classic toolbox, on purpose:
    - Clipping is a rectangle, not a region: ClipRect sets it, and every drawing
@@ -41,6 +49,13 @@ typedef PixMapPtr *PixMapHandle;
 typedef struct BitMap BitMap;
 
 typedef UInt32 GWorldFlags;
+
+/* Pixel formats: alpha, red, green, blue in memory order, and red, green,
+   blue, alpha. */
+enum {
+  k32ARGBPixelFormat = 0x00000020,
+  k32RGBAPixelFormat = ZV_FOURCC('R', 'G', 'B', 'A')
+};
 typedef short QDErr;
 
 enum {
@@ -76,6 +91,12 @@ enum {
    *offscreenGWorld is NULL and the result is paramErr or memFullErr. */
 QDErr NewGWorld(GWorldPtr *offscreenGWorld, short pixelDepth, const Rect *boundsRect, CTabHandle cTable,
                 GDHandle aGDevice, GWorldFlags flags);
+/* An image over a buffer the caller owns and keeps alive until the image is
+   disposed of (which leaves the buffer alone). rowBytes is at least four times
+   the width; pixelFormat k32ARGBPixelFormat or k32RGBAPixelFormat, else
+   paramErr. */
+QDErr NewGWorldFromPtr(GWorldPtr *offscreenGWorld, OSType pixelFormat, const Rect *boundsRect, CTabHandle cTable,
+                       GDHandle aGDevice, GWorldFlags flags, Ptr newBuffer, long rowBytes);
 void DisposeGWorld(GWorldPtr offscreenGWorld);
 PixMapHandle GetGWorldPixMap(GWorldPtr offscreenGWorld);
 Boolean LockPixels(PixMapHandle pm);
@@ -85,6 +106,8 @@ void SetPixelsState(PixMapHandle pm, GWorldFlags state);
 Ptr GetPixBaseAddr(PixMapHandle pm);
 long GetPixRowBytes(PixMapHandle pm);
 void GetPixBounds(PixMapHandle pm, Rect *bounds);
+/* The memory order of a map's pixels; 0 for no map. */
+OSType GetPixPixelFormat(PixMapHandle pm);
 
 /* Ports. The current port and device are process-wide. */
 Rect *GetPortBounds(CGrafPtr port, Rect *rect);

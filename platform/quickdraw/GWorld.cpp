@@ -4,8 +4,10 @@
 // Sections: pixel buffers and their recycling · live ports · NewGWorld and
 // DisposeGWorld · pixel maps · current port and device · colours.
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <unordered_set>
 #include <vector>
@@ -113,10 +115,19 @@ std::unordered_set<OpaqueGrafPtr *> &livePorts() {
   return ports;
 }
 
-bool isLive(OpaqueGrafPtr *port) { return port && livePorts().count(port) != 0; }
+// Filters inside other programs make and dispose of images on several threads
+// at once; the live set and the buffer pool are shared, so they take turns.
+std::mutex gPortsLock;
 
-OpaqueGrafPtr *gCurrentPort = nullptr;
-OpaqueGDHandle *gCurrentDevice = nullptr;
+bool isLive(OpaqueGrafPtr *port) {
+  std::lock_guard<std::mutex> hold(gPortsLock);
+  return port && livePorts().count(port) != 0;
+}
+
+// Atomic so that threads saving and restoring it around their work (the pixel
+// loop does) never race; drawing itself stays a one-thread affair.
+std::atomic<OpaqueGrafPtr *> gCurrentPort{nullptr};
+std::atomic<OpaqueGDHandle *> gCurrentDevice{nullptr};
 
 // -1: disarmed; otherwise the number of calls that still succeed.
 int gNewGWorldFailAfter = -1;
@@ -150,6 +161,38 @@ void ZVFailNewGWorldAfter(int n) { gNewGWorldFailAfter = n < 0 ? -1 : n; }
 
 // ---- NewGWorld and DisposeGWorld --------------------------------------------
 
+namespace {
+
+// Registers a port over buffer; on failure nothing is kept and buffer is the
+// caller's again.
+QDErr MakePort(GWorldPtr *offscreenGWorld, const Rect &bounds, OSType pixelFormat, void *buffer, long rowBytes,
+               bool ownsPixels) {
+  auto *port = new (std::nothrow) OpaqueGrafPtr{};
+  if (!port) return memFullErr;
+  try {
+    std::lock_guard<std::mutex> hold(gPortsLock);
+    livePorts().insert(port);
+  } catch (const std::bad_alloc &) {
+    delete port;
+    return memFullErr;
+  }
+  port->pixMap.bits = {static_cast<Ptr>(buffer), rowBytes, bounds, port};
+  port->pixMap.state = 0;
+  port->pixMap.pixelSize = 32;
+  port->pixMap.pixelFormat = pixelFormat;
+  port->pixMap.ownsPixels = ownsPixels;
+  port->master = &port->pixMap;
+  port->fore = {0, 0, 0};
+  port->back = {0xFFFF, 0xFFFF, 0xFFFF};
+  port->penMode = patCopy;
+  port->penSize = {1, 1};
+  port->clip = bounds;
+  *offscreenGWorld = port;
+  return noErr;
+}
+
+}  // namespace
+
 QDErr NewGWorld(GWorldPtr *offscreenGWorld, short pixelDepth, const Rect *boundsRect, CTabHandle, GDHandle,
                 GWorldFlags) {
   if (!offscreenGWorld) return paramErr;
@@ -163,40 +206,40 @@ QDErr NewGWorld(GWorldPtr *offscreenGWorld, short pixelDepth, const Rect *bounds
   const std::size_t rowBytes = (static_cast<std::size_t>(width) * 4 + 15) & ~std::size_t{15};
   const std::size_t bytes = rowBytes * static_cast<std::size_t>(height);
 
-  auto *port = new (std::nothrow) OpaqueGrafPtr{};
-  if (!port) return memFullErr;
-  void *buffer = pool().take(bytes);
-  if (!buffer) {
-    delete port;
-    return memFullErr;
+  void *buffer;
+  {
+    std::lock_guard<std::mutex> hold(gPortsLock);
+    buffer = pool().take(bytes);
   }
-  try {
-    livePorts().insert(port);
-  } catch (const std::bad_alloc &) {
-    std::free(buffer);
-    delete port;
-    return memFullErr;
-  }
+  if (!buffer) return memFullErr;
   std::memset(buffer, 0, bytes);
+  const QDErr err = MakePort(offscreenGWorld, *boundsRect, k32ARGBPixelFormat, buffer, static_cast<long>(rowBytes),
+                             true);
+  if (err != noErr) std::free(buffer);
+  return err;
+}
 
-  port->pixMap.bits = {static_cast<Ptr>(buffer), static_cast<long>(rowBytes), *boundsRect, port};
-  port->pixMap.state = 0;
-  port->pixMap.pixelSize = 32;
-  port->master = &port->pixMap;
-  port->fore = {0, 0, 0};
-  port->back = {0xFFFF, 0xFFFF, 0xFFFF};
-  port->penMode = patCopy;
-  port->penSize = {1, 1};
-  port->clip = *boundsRect;
-  *offscreenGWorld = port;
-  return noErr;
+QDErr NewGWorldFromPtr(GWorldPtr *offscreenGWorld, OSType pixelFormat, const Rect *boundsRect, CTabHandle,
+                       GDHandle, GWorldFlags, Ptr newBuffer, long rowBytes) {
+  if (!offscreenGWorld) return paramErr;
+  *offscreenGWorld = nullptr;
+  if (!boundsRect || !newBuffer) return paramErr;
+  if (pixelFormat != k32ARGBPixelFormat && pixelFormat != k32RGBAPixelFormat) return paramErr;
+  const long width = boundsRect->right - boundsRect->left;
+  const long height = boundsRect->bottom - boundsRect->top;
+  if (width <= 0 || height <= 0 || rowBytes < width * 4) return paramErr;
+  return MakePort(offscreenGWorld, *boundsRect, pixelFormat, newBuffer, rowBytes, false);
 }
 
 void DisposeGWorld(GWorldPtr offscreenGWorld) {
-  if (!isLive(offscreenGWorld)) return;
-  livePorts().erase(offscreenGWorld);
-  if (gCurrentPort == offscreenGWorld) gCurrentPort = nullptr;
-  pool().give(offscreenGWorld->pixMap.bits.baseAddr, bufferBytes(*offscreenGWorld));
+  {
+    std::lock_guard<std::mutex> hold(gPortsLock);
+    if (!offscreenGWorld || livePorts().erase(offscreenGWorld) == 0) return;
+    OpaqueGrafPtr *expected = offscreenGWorld;
+    gCurrentPort.compare_exchange_strong(expected, nullptr);
+    if (offscreenGWorld->pixMap.ownsPixels)
+      pool().give(offscreenGWorld->pixMap.bits.baseAddr, bufferBytes(*offscreenGWorld));
+  }
   delete offscreenGWorld;
 }
 
@@ -238,6 +281,11 @@ long GetPixRowBytes(PixMapHandle pm) {
   return p ? p->bits.rowBytes : 0;
 }
 
+OSType GetPixPixelFormat(PixMapHandle pm) {
+  PixMap *p = deref(pm);
+  return p ? p->pixelFormat : 0;
+}
+
 void GetPixBounds(PixMapHandle pm, Rect *bounds) {
   if (!bounds) return;
   PixMap *p = deref(pm);
@@ -253,7 +301,10 @@ Rect *GetPortBounds(CGrafPtr port, Rect *rect) {
 
 const BitMap *GetPortBitMapForCopyBits(CGrafPtr port) { return port ? &port->pixMap.bits : nullptr; }
 
-GDHandle GetGDevice(void) { return gCurrentDevice ? gCurrentDevice : &gMainDevice; }
+GDHandle GetGDevice(void) {
+  OpaqueGDHandle *device = gCurrentDevice;
+  return device ? device : &gMainDevice;
+}
 
 void GetGWorld(CGrafPtr *port, GDHandle *gdh) {
   if (port) *port = gCurrentPort;
@@ -276,19 +327,19 @@ void SetPort(GrafPtr port) { gCurrentPort = isLive(port) ? port : nullptr; }
 // ---- Colours ----------------------------------------------------------------
 
 void RGBForeColor(const RGBColor *color) {
-  if (gCurrentPort && color) gCurrentPort->fore = *color;
+  if (OpaqueGrafPtr *port = gCurrentPort; port && color) port->fore = *color;
 }
 
 void RGBBackColor(const RGBColor *color) {
-  if (gCurrentPort && color) gCurrentPort->back = *color;
+  if (OpaqueGrafPtr *port = gCurrentPort; port && color) port->back = *color;
 }
 
 void GetForeColor(RGBColor *color) {
-  if (gCurrentPort && color) *color = gCurrentPort->fore;
+  if (OpaqueGrafPtr *port = gCurrentPort; port && color) *color = port->fore;
 }
 
 void GetBackColor(RGBColor *color) {
-  if (gCurrentPort && color) *color = gCurrentPort->back;
+  if (OpaqueGrafPtr *port = gCurrentPort; port && color) *color = port->back;
 }
 
 }  // extern "C"

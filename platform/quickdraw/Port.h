@@ -19,6 +19,8 @@ struct PixMap {
   BitMap bits;
   GWorldFlags state;  // pixelsLocked, pixelsPurgeable as last set
   short pixelSize;
+  OSType pixelFormat;  // k32ARGBPixelFormat, or k32RGBAPixelFormat over a caller's buffer
+  bool ownsPixels;     // false over a caller's buffer
 };
 
 struct OpaqueGrafPtr {

@@ -1,0 +1,124 @@
+// The filters' road on RGBA frames against the plug-in's own ARGB road.
+#include "FilterRoad.h"
+
+#include "Blit.h"
+#include "callpixelfx.h"
+#include "DataHandling.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using zv::adapters::RenderFrame;
+
+constexpr int kW = 37, kH = 23;  // odd width
+
+PLUGINDATAREC Config(RELRECT rel, SInt16 r, SInt16 g, SInt16 b) {
+  PLUGINDATAREC c{};
+  ResetConfig(&c, true);
+  c.STARTREL = rel;
+  c.SLIDERS[0] = r;
+  c.SLIDERS[1] = g;
+  c.SLIDERS[2] = b;
+  return c;
+}
+
+std::vector<UInt8> RandomPixels(unsigned seed) {
+  std::mt19937 rng(seed);
+  std::vector<UInt8> px(kW * kH * 4);
+  for (auto &v : px) v = static_cast<UInt8>(rng());
+  return px;
+}
+
+// The plug-in's render pass on an ARGB copy, returned in RGBA order.
+std::vector<UInt8> ArgbRoad(const PLUGINDATAREC &config, const std::vector<UInt8> &rgba, SInt16 opacity) {
+  const Rect bounds = {0, 0, kH, kW};
+  GWorldPtr src = nullptr, dst = nullptr;
+  NewGWorld(&src, 32, &bounds, nullptr, nullptr, 0);
+  NewGWorld(&dst, 32, &bounds, nullptr, nullptr, 0);
+  auto *s = reinterpret_cast<UInt8 *>(GetPixBaseAddr(GetGWorldPixMap(src)));
+  const long rb = GetPixRowBytes(GetGWorldPixMap(src));
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x)
+      for (int c = 0; c < 4; ++c) s[y * rb + x * 4 + (c + 1) % 4] = rgba[(y * kW + x) * 4 + c];
+  DoPascalPixelEffect(src, dst, const_cast<PLUGINDATAPTR>(&config), 0, 0);
+  if (opacity >= 0)
+    zv::host::BlitPixMaps(GetGWorldPixMap(src), GetGWorldPixMap(dst), &bounds, &bounds, opacity);
+  std::vector<UInt8> out(rgba.size());
+  const auto *d = reinterpret_cast<const UInt8 *>(GetPixBaseAddr(GetGWorldPixMap(dst)));
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x)
+      for (int c = 0; c < 4; ++c) out[(y * kW + x) * 4 + c] = d[y * rb + x * 4 + (c + 1) % 4];
+  DisposeGWorld(src);
+  DisposeGWorld(dst);
+  return out;
+}
+
+std::vector<UInt8> RgbaRoad(const PLUGINDATAREC &config, const std::vector<UInt8> &in, SInt16 opacity) {
+  std::vector<UInt8> out(in.size());
+  EXPECT_TRUE(RenderFrame(config, in.data(), out.data(), kW, kH, kW * 4, opacity));
+  return out;
+}
+
+TEST(FilterRoad, RgbaFramesGetThePluginsPixelsWithAndWithoutFade) {
+  const auto in = RandomPixels(1);
+  const PLUGINDATAREC config = Config({0.1, 0.8, 0.2, 0.7}, 20, 50, 90);
+  for (SInt16 opacity : {-1, 0, 100, 255}) EXPECT_EQ(RgbaRoad(config, in, opacity), ArgbRoad(config, in, opacity));
+
+  auto inPlace = in;  // outside the fades MLT asks for the effect in place
+  ASSERT_TRUE(RenderFrame(config, inPlace.data(), inPlace.data(), kW, kH, kW * 4, -1));
+  EXPECT_EQ(inPlace, ArgbRoad(config, in, -1));
+}
+
+TEST(FilterRoad, BadParametersGetThePluginsRules) {
+  const auto in = RandomPixels(2);
+  const double nan = std::nan(""), inf = INFINITY;
+  // Not-a-number edges sit at the frame's origin; infinite ones saturate.
+  EXPECT_EQ(RgbaRoad(Config({nan, inf, -inf, nan}, 50, 50, 50), in, -1),
+            ArgbRoad(Config({0, 2, -1, 0}, 50, 50, 50), in, -1));
+  EXPECT_EQ(zv::adapters::Fraction2Slider(nan), 0);
+  EXPECT_EQ(zv::adapters::Fraction2Slider(-0.2), 0);
+  EXPECT_EQ(zv::adapters::Fraction2Slider(0.505), 51);  // round(50.5), not the truncated 50
+  EXPECT_EQ(zv::adapters::Fraction2Slider(7.0), 100);
+  EXPECT_EQ(zv::adapters::Percent2Slider(-inf), 0);
+  EXPECT_EQ(zv::adapters::Percent2Slider(1e300), 100);
+
+  // One pixel is a frame like any other.
+  std::vector<UInt8> one = {1, 2, 3, 4}, out(4);
+  EXPECT_TRUE(RenderFrame(Config({0, 1, 0, 1}, 100, 0, 50), one.data(), out.data(), 1, 1, 4, -1));
+  EXPECT_EQ(out, (std::vector<UInt8>{255, 2, 127, 4}));
+  // Wider than any image can be: copied unchanged.
+  std::vector<UInt8> wide(40000 * 4, 7), wideOut(wide.size());
+  EXPECT_FALSE(RenderFrame(Config({0, 1, 0, 1}, 100, 100, 100), wide.data(), wideOut.data(), 40000, 1, 160000, -1));
+  EXPECT_EQ(wideOut, wide);
+}
+
+// MLT renders frames of one filter, and of several, on many threads at once.
+TEST(FilterRoad, ThreadsRenderingAtOnceGetWhatOneThreadGets) {
+  const auto in = RandomPixels(3);
+  std::vector<PLUGINDATAREC> configs;
+  std::vector<std::vector<UInt8>> expected;
+  for (int t = 0; t < 4; ++t) {
+    configs.push_back(Config({0.1 * t, 0.5 + 0.1 * t, 0.0, 0.9}, 25 * t, 100 - 25 * t, 40));
+    expected.push_back(ArgbRoad(configs.back(), in, static_cast<SInt16>(t % 2 ? 60 * t : -1)));
+  }
+  std::vector<int> wrong(4, 0);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&, t] {
+      std::vector<UInt8> out(in.size());
+      for (int i = 0; i < 200; ++i) {
+        RenderFrame(configs[t], in.data(), out.data(), kW, kH, kW * 4, static_cast<SInt16>(t % 2 ? 60 * t : -1));
+        wrong[t] += out != expected[t];
+      }
+    });
+  for (auto &th : threads) th.join();
+  EXPECT_EQ(wrong, std::vector<int>(4, 0));
+}
+
+}  // namespace
