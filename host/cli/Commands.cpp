@@ -51,10 +51,6 @@ OpenedClip OpenClip(const Options &o) {
   } catch (const media::MediaError &e) {
     throw Failure(c.name + ": " + e.what());
   }
-  const media::ClipInfo &info = c.clip->Info();
-  if (info.width > kMaxFrameSide || info.height > kMaxFrameSide)
-    throw Failure(c.name + ": frames of " + std::to_string(info.width) + "x" + std::to_string(info.height) +
-                  " are larger than " + std::to_string(kMaxFrameSide) + " on a side");
   return c;
 }
 

@@ -40,7 +40,7 @@ std::int64_t Count(const std::string &option, const std::string &text, std::int6
 std::pair<int, int> Size(const std::string &text) {
   const auto x = text.find_first_of("xX");
   const auto bad = [&] {
-    return UsageError("--size " + text + ": expected WxH with each side from 1 to " + std::to_string(kMaxFrameSide));
+    return UsageError("--size " + text + ": expected WxH, " + media::FrameLimitsText());
   };
   if (x == std::string::npos) throw bad();
   int w = 0, h = 0;
@@ -49,7 +49,7 @@ std::pair<int, int> Size(const std::string &text) {
     const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
     return ec == std::errc() && p == s.data() + s.size() && !s.empty();
   };
-  if (!parse(ws, w) || !parse(hs, h) || w < 1 || h < 1 || w > kMaxFrameSide || h > kMaxFrameSide) throw bad();
+  if (!parse(ws, w) || !parse(hs, h) || !media::FitsFrameLimits(w, h)) throw bad();
   return {w, h};
 }
 
