@@ -67,18 +67,23 @@ Options ParseOptions(const std::vector<std::string> &args) {
   else throw UsageError("unknown command '" + cmd + "'");
 
   const std::set<std::string> &allowed = kAllowed.at(o.command);
+  bool optionsEnded = false;  // after "--" every word is a file name, "-dash.mp4" too
   for (std::size_t i = 1; i < args.size(); ++i) {
     std::string arg = args[i];
     std::optional<std::string> inlineValue;
-    if (arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos) {
+    if (!optionsEnded && arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (!optionsEnded && arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos) {
       inlineValue = arg.substr(arg.find('=') + 1);
       arg = arg.substr(0, arg.find('='));
     }
-    if (arg == "-h" || arg == "--help") {
+    if (!optionsEnded && (arg == "-h" || arg == "--help")) {
       o.command = Command::Help;
       return o;
     }
-    if (arg.size() > 1 && arg[0] == '-') {
+    if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
       if (!allowed.count(arg)) throw UsageError("unknown option " + arg + " for " + cmd);
       const bool flag = arg == "--proxy" || arg == "--quiet";
       if (flag && inlineValue) throw UsageError(arg + " takes no value");

@@ -16,6 +16,8 @@ namespace {
 // Frames decoded forward rather than seeking, for a jump ahead.
 constexpr std::int64_t kForwardWindow = 48;
 constexpr int kSeekAttempts = 6;
+// Frames in a row that fail to decode before the clip counts as unreadable.
+constexpr int kMaxDecodeFailures = 1000;
 
 }  // namespace
 
@@ -41,8 +43,8 @@ ClipReader::ClipReader(const std::string &path) : path_(path), packet_(NewPacket
   info_.frameCount = CountFrames();
   const std::int64_t declared = DeclaredFrames();
   if (declared > info_.frameCount + 1)
-    damage_ = "truncated or damaged: " + std::to_string(info_.frameCount) + " of " + std::to_string(declared) +
-              " frames decode";
+    damage_ = "truncated or damaged from frame " + std::to_string(info_.frameCount) + " on: " +
+              std::to_string(info_.frameCount) + " of " + std::to_string(declared) + " frames decode";
   if (damage_.empty() && EndsEarly())
     damage_ = "truncated or damaged: its streams end before the " +
               std::to_string(input_->duration / (AV_TIME_BASE / 1000)) + " ms it announces";
@@ -109,6 +111,7 @@ std::int64_t ClipReader::IndexOf(const AVFrame &frame) {
 
 std::optional<ClipReader::Decoded> ClipReader::DecodeNext() {
   FramePtr frame = NewFrame();
+  int failures = 0;
   for (;;) {
     const int r = avcodec_receive_frame(decoder_.get(), frame.get());
     if (r == 0) {
@@ -131,7 +134,13 @@ std::optional<ClipReader::Decoded> ClipReader::DecodeNext() {
       demuxDone_ = true;
       return std::nullopt;
     }
-    if (r != AVERROR(EAGAIN)) throw MediaError("video decoding failed: " + AvErrorText(r));
+    if (r != AVERROR(EAGAIN)) {
+      // A frame that does not decode (a damaged or cut packet): the frames
+      // around it still may.
+      if (++failures > kMaxDecodeFailures) throw MediaError("video decoding failed: " + AvErrorText(r));
+      if (damage_.empty()) damage_ = "damaged: a frame does not decode (" + AvErrorText(r) + ")";
+      continue;
+    }
     if (decoderFlushed_) {
       demuxDone_ = true;
       return std::nullopt;

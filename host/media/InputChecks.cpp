@@ -1,6 +1,7 @@
 #include "media/InputChecks.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <new>
 
 #include "media/FrameLimits.h"
@@ -8,13 +9,6 @@
 namespace zv::media {
 
 namespace {
-
-// Errors of the file system rather than of the file's contents.
-bool IsAccessError(int err) {
-  for (int e : {EACCES, EPERM, EISDIR, ENOTDIR, ELOOP, ENAMETOOLONG, EIO, ENXIO, EROFS})
-    if (err == AVERROR(e)) return true;
-  return false;
-}
 
 // The format the file's first bytes announce, or null.
 const AVInputFormat *ProbeFormat(const std::string &path) {
@@ -27,9 +21,9 @@ const AVInputFormat *ProbeFormat(const std::string &path) {
 }
 
 std::string Damaged(const AVInputFormat *format, int err) {
-  std::string text = "truncated or damaged: its ";
-  text += format->long_name ? format->long_name : format->name;
-  text += " header or index cannot be read";
+  const std::string name = format->long_name ? format->long_name : format->name;
+  if (err == AVERROR_EOF) return "truncated: the file ends before its " + name + " header or index is complete";
+  std::string text = "truncated or damaged: its " + name + " header or index cannot be read";
   // An allocation refused by FFmpeg's own ceiling: a count no real clip has.
   if (err == AVERROR(ENOMEM)) text += " (it asks for more memory than any clip needs)";
   return text;
@@ -61,15 +55,17 @@ StreamLimits::~StreamLimits() {
 
 std::string OpenFailureText(const std::string &path, int err) {
   if (err == AVERROR(ENOENT)) return "no such file";
-  if (err == AVERROR_EOF) return "no frames: the file ends before any picture";
-  if (IsAccessError(err)) return "cannot open: " + AvErrorText(err);
+  if (IsFileSystemError(err)) return "cannot open: " + AvErrorText(err);
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0) return "the file is empty";
   if (const AVInputFormat *format = ProbeFormat(path)) return Damaged(format, err);
+  if (err == AVERROR_EOF) return "no frames: the file ends before any picture";
   if (err == AVERROR_INVALIDDATA) return "not a video or picture (no known format)";
   return "cannot open: " + AvErrorText(err);
 }
 
 std::string DamageText(const AVFormatContext &input, int err) {
-  if (IsAccessError(err)) return "cannot read: " + AvErrorText(err);
+  if (IsFileSystemError(err)) return "cannot read: " + AvErrorText(err);
   return Damaged(input.iformat, err);
 }
 
