@@ -22,7 +22,8 @@ const AVInputFormat *ProbeFormat(const std::string &path) {
 
 std::string Damaged(const AVInputFormat *format, int err) {
   const std::string name = format->long_name ? format->long_name : format->name;
-  if (err == AVERROR_EOF) return "truncated: the file ends before its " + name + " header or index is complete";
+  // An empty clip, or one cut before its index: nothing tells them apart.
+  if (err == AVERROR_EOF) return "no frames: the " + name + " file ends before any picture or index (cut short?)";
   std::string text = "truncated or damaged: its " + name + " header or index cannot be read";
   // An allocation refused by FFmpeg's own ceiling: a count no real clip has.
   if (err == AVERROR(ENOMEM)) text += " (it asks for more memory than any clip needs)";

@@ -17,26 +17,11 @@
 namespace zv::host {
 namespace {
 
+using test::ExpectOneLine;
 using test::Ffmpeg;
+using test::Outputs;
 using test::Scratch;
 using test::Zorvane;
-
-// Names in the folder other than the inputs the test made.
-std::vector<std::string> Outputs(const Scratch &dir, const std::set<std::string> &inputs) {
-  std::vector<std::string> names;
-  for (const auto &e : std::filesystem::directory_iterator(dir.Path())) {
-    const std::string name = e.path().filename().string();
-    if (name != "prefs" && !inputs.count(name)) names.push_back(name);
-  }
-  return names;
-}
-
-void ExpectOneLine(const test::Run &run, int status, const std::string &mentions) {
-  EXPECT_EQ(run.status, status) << run.err;
-  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-  EXPECT_EQ(run.err.rfind("zorvane: ", 0), 0u) << run.err;
-  EXPECT_NE(run.err.find(mentions), std::string::npos) << "expected '" << mentions << "' in: " << run.err;
-}
 
 TEST(BadInput, InputsThatAreNoUsableClip) {
   Scratch dir;
