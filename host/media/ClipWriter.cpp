@@ -343,6 +343,7 @@ void PictureSequenceWriter::Finish() {
     try {
       RenameInto(temps_[i], SequenceFileName(settings_.path, static_cast<std::int64_t>(i)));
     } catch (...) {
+      // Pictures already in place stay: each is complete.
       for (std::size_t j = i + 1; j < temps_.size(); ++j) unlink(temps_[j].c_str());
       done_ = true;
       UnregisterTempSeries(series_);

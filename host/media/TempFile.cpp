@@ -106,8 +106,9 @@ void RemoveStaleTempFiles(const std::string &path) {
   const std::string prefix = "." + p.filename().string() + kMark;
   std::error_code ec;
   const std::filesystem::path folder = p.parent_path().empty() ? "." : p.parent_path();
-  for (const auto &entry : std::filesystem::directory_iterator(folder, ec)) {
-    const std::string name = entry.path().filename().string();
+  for (std::filesystem::directory_iterator it(folder, ec), last; !ec && it != last; it.increment(ec)) {
+    const std::filesystem::path entry = it->path();
+    const std::string name = entry.filename().string();
     if (name.rfind(prefix, 0) != 0 || name.size() < prefix.size() + sizeof kSuffix ||
         name.compare(name.size() - (sizeof kSuffix - 1), std::string::npos, kSuffix) != 0)
       continue;
@@ -116,7 +117,8 @@ void RemoveStaleTempFiles(const std::string &path) {
     const long pid = std::strtol(name.c_str() + prefix.size(), &end, 10);
     if (pid <= 0 || (*end != '.' && *end != '-')) continue;
     if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
-    std::filesystem::remove(entry.path(), ec);
+    std::error_code ignored;
+    std::filesystem::remove(entry, ignored);
   }
 }
 
