@@ -10,6 +10,7 @@
 #include "Failure.h"
 #include "cli/Interrupt.h"
 #include "cli/Progress.h"
+#include "cli/SameFile.h"
 #include "media/ClipReader.h"
 #include "media/ClipWriter.h"
 #include "media/DemoClip.h"
@@ -51,14 +52,23 @@ OpenedClip OpenClip(const Options &o) {
   } catch (const media::MediaError &e) {
     throw Failure(c.name + ": " + e.what());
   }
-  const media::ClipInfo &info = c.clip->Info();
-  if (info.width > kMaxFrameSide || info.height > kMaxFrameSide)
-    throw Failure(c.name + ": frames of " + std::to_string(info.width) + "x" + std::to_string(info.height) +
-                  " are larger than " + std::to_string(kMaxFrameSide) + " on a side");
   return c;
 }
 
 std::string LastFrameText(std::int64_t count) { return "the last frame (" + std::to_string(count - 1) + ")"; }
+
+// The output's encoder must take the size before any work is done for it.
+void CheckOutputSize(const std::string &output, int width, int height, const std::string &vcodec) {
+  try {
+    media::CheckOutputSize({output, width, height, {30, 1}, vcodec});
+  } catch (const media::MediaError &e) {
+    throw Failure(output + ": " + e.what());
+  }
+}
+
+void StopIfInterrupted(const std::string &output) {
+  if (Interrupted()) throw Failure(output + ": interrupted, nothing written");
+}
 
 // One frame before and after the effect, side by side.
 void WriteBeforeAfter(const std::string &path, media::Clip &clip, std::int64_t frame,
@@ -109,6 +119,9 @@ int RunInfo(const Options &o, std::FILE *out) {
 }
 
 int RunRender(const Options &o, std::FILE *out) {
+  const std::string output = o.output.value_or(o.input ? "zorvane-out.mp4" : "demo.mp4");
+  InstallInterruptHandlers(output);
+  if (o.size) CheckOutputSize(output, o.size->first, o.size->second, o.vcodec);
   PluginBundle bundle(FindBundle(o.plugin));
   OpenedClip c = OpenClip(o);
   const media::ClipInfo &info = c.clip->Info();
@@ -120,8 +133,17 @@ int RunRender(const Options &o, std::FILE *out) {
     throw Failure(c.name + ": --start " + std::to_string(o.start) + " with --frames " + std::to_string(n) +
                   " runs past " + LastFrameText(count));
   const auto [width, height] = o.size.value_or(std::pair{info.width, info.height});
-  const std::string output = o.output.value_or(o.input ? "zorvane-out.mp4" : "demo.mp4");
-  const bool sound = info.sampleRate > 0 && !o.proxy;  // a proxy pass mixes none
+  const bool sequence = media::IsPictureSequence(output);
+  if (o.input) RefuseReplacingInput(*o.input, output, sequence ? n : 0);
+  // Frames past the damage do not decode: a pass that reaches it writes nothing.
+  const auto refuseDamage = [&] {
+    if (c.reader && !c.reader->Damage().empty() && o.start + n >= count)
+      throw Failure(c.name + ": " + c.reader->Damage() + "; nothing written");
+  };
+  refuseDamage();
+  // A proxy pass mixes no sound; pictures carry none.
+  const bool sound = info.sampleRate > 0 && !o.proxy && !sequence;
+  StopIfInterrupted(output);
 
   std::unique_ptr<media::ClipWriter> writer;
   try {
@@ -139,7 +161,6 @@ int RunRender(const Options &o, std::FILE *out) {
   const std::int64_t shown = n / 2;  // the frame of the before-and-after picture
   media::ArgbImage after;
 
-  InstallInterruptHandlers();
   try {
     driver.RenderPass({o.start, n, width, height, o.proxy}, [&](std::int64_t r, const media::ArgbView &frame,
                                                                 const media::AudioBlock *samples) {
@@ -162,8 +183,8 @@ int RunRender(const Options &o, std::FILE *out) {
     throw;
   }
   progress.Finish();
-  if (c.reader && !c.reader->Damage().empty() && o.start + n >= count)
-    throw Failure(c.name + ": " + c.reader->Damage() + "; nothing written");
+  refuseDamage();
+  StopIfInterrupted(output);
   try {
     writer->Finish();
   } catch (const media::MediaError &e) {
@@ -181,23 +202,33 @@ int RunRender(const Options &o, std::FILE *out) {
     }
     extra = " and " + picture;
   }
-  if (!o.quiet)
+  if (o.quiet) return 0;
+  if (sequence)
+    std::fprintf(out, "wrote %s%s%s (%lld pictures of %dx%d, png)%s\n", media::SequenceFileName(output, 0).c_str(),
+                 n > 1 ? " to " : "", n > 1 ? media::SequenceFileName(output, n - 1).c_str() : "",
+                 static_cast<long long>(n), width, height, extra.c_str());
+  else
     std::fprintf(out, "wrote %s (%lld frames of %dx%d, %s%s)%s\n", output.c_str(), static_cast<long long>(n), width,
                  height, writer->VideoCodecName().c_str(), sound ? ", with sound" : "", extra.c_str());
   return 0;
 }
 
 int RunThumbnail(const Options &o, std::FILE *out) {
+  InstallInterruptHandlers(*o.output);
+  if (o.size) CheckOutputSize(*o.output, o.size->first, o.size->second, "");
   PluginBundle bundle(FindBundle(o.plugin));
   OpenedClip c = OpenClip(o);
   const media::ClipInfo &info = c.clip->Info();
   if (o.at >= info.frameCount)
     throw Failure(c.name + ": --at " + std::to_string(o.at) + " is beyond " + LastFrameText(info.frameCount));
   const auto [width, height] = o.size.value_or(std::pair{info.width, info.height});
+  if (o.input) RefuseReplacingInput(*o.input, *o.output);
+  if (!o.size) CheckOutputSize(*o.output, width, height, "");
   HostSession session(c.clip.get(), c.name);
   PluginDriver driver(bundle.Entry(), session);
   media::ArgbImage picture(width, height);
   driver.Placeholder(info.frameCount, o.at, picture.View());
+  StopIfInterrupted(*o.output);
   try {
     media::WritePng(*o.output, picture.View());
   } catch (const media::MediaError &e) {

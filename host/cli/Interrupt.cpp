@@ -2,8 +2,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <cstring>
 
 #include "media/TempFile.h"
 
@@ -12,22 +14,29 @@ namespace zv::host {
 namespace {
 
 std::atomic<int> gSignals{0};
+// Made before any signal: the handler may only write it out.
+char gLine[4200];
+std::size_t gLineLength = 0;
 
 extern "C" void OnSignal(int) {
   if (gSignals.fetch_add(1) >= 1) {
     media::RemoveRegisteredTempFiles();
+    [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, gLine, gLineLength);
     _exit(1);
   }
 }
 
 }  // namespace
 
-void InstallInterruptHandlers() {
+void InstallInterruptHandlers(const std::string &output) {
+  const std::string line = "zorvane: " + (output.empty() ? std::string() : output + ": ") +
+                           "interrupted, nothing written\n";
+  gLineLength = std::min(line.size(), sizeof gLine);
+  std::memcpy(gLine, line.data(), gLineLength);
   struct sigaction sa {};
   sa.sa_handler = OnSignal;
   sigemptyset(&sa.sa_mask);
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &sa, nullptr);
 }
 
 bool Interrupted() { return gSignals.load() > 0; }

@@ -40,7 +40,7 @@ std::int64_t Count(const std::string &option, const std::string &text, std::int6
 std::pair<int, int> Size(const std::string &text) {
   const auto x = text.find_first_of("xX");
   const auto bad = [&] {
-    return UsageError("--size " + text + ": expected WxH with each side from 1 to " + std::to_string(kMaxFrameSide));
+    return UsageError("--size " + text + ": expected WxH, " + media::FrameLimitsText());
   };
   if (x == std::string::npos) throw bad();
   int w = 0, h = 0;
@@ -49,7 +49,7 @@ std::pair<int, int> Size(const std::string &text) {
     const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
     return ec == std::errc() && p == s.data() + s.size() && !s.empty();
   };
-  if (!parse(ws, w) || !parse(hs, h) || w < 1 || h < 1 || w > kMaxFrameSide || h > kMaxFrameSide) throw bad();
+  if (!parse(ws, w) || !parse(hs, h) || !media::FitsFrameLimits(w, h)) throw bad();
   return {w, h};
 }
 
@@ -67,18 +67,23 @@ Options ParseOptions(const std::vector<std::string> &args) {
   else throw UsageError("unknown command '" + cmd + "'");
 
   const std::set<std::string> &allowed = kAllowed.at(o.command);
+  bool optionsEnded = false;  // after "--" every word is a file name, "-dash.mp4" too
   for (std::size_t i = 1; i < args.size(); ++i) {
     std::string arg = args[i];
     std::optional<std::string> inlineValue;
-    if (arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos) {
+    if (!optionsEnded && arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (!optionsEnded && arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos) {
       inlineValue = arg.substr(arg.find('=') + 1);
       arg = arg.substr(0, arg.find('='));
     }
-    if (arg == "-h" || arg == "--help") {
+    if (!optionsEnded && (arg == "-h" || arg == "--help")) {
       o.command = Command::Help;
       return o;
     }
-    if (arg.size() > 1 && arg[0] == '-') {
+    if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
       if (!allowed.count(arg)) throw UsageError("unknown option " + arg + " for " + cmd);
       const bool flag = arg == "--proxy" || arg == "--quiet";
       if (flag && inlineValue) throw UsageError(arg + " takes no value");

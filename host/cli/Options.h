@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "media/FrameLimits.h"
+
 namespace zv::host {
 
 enum class Command { Help, Info, Render, Thumbnail, Configure };
@@ -34,7 +36,6 @@ Options ParseOptions(const std::vector<std::string> &args);
 
 extern const char kUsage[];
 
-// The largest width or height of a frame.
-constexpr int kMaxFrameSide = 16384;
+using media::kMaxFrameSide;
 
 }  // namespace zv::host

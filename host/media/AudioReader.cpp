@@ -7,6 +7,8 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include "media/InputChecks.h"
+
 namespace zv::media {
 
 std::unique_ptr<AudioReader> AudioReader::Open(const std::string &path, double originSeconds) {
@@ -22,7 +24,8 @@ bool AudioReader::OpenInput() {
   AVFormatContext *fmt = nullptr;
   Check(avformat_open_input(&fmt, path_.c_str(), nullptr, nullptr), "cannot open");
   input_.reset(fmt);
-  Check(avformat_find_stream_info(fmt, nullptr), "cannot read stream information");
+  StreamLimits limits(*fmt);
+  Check(avformat_find_stream_info(fmt, limits.Get()), "cannot read stream information");
   const AVCodec *codec = nullptr;
   const int index = av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
   if (index == AVERROR_STREAM_NOT_FOUND) return false;

@@ -6,6 +6,9 @@ extern "C" {
 #include <libavutil/mathematics.h>
 }
 
+#include "media/FrameLimits.h"
+#include "media/InputChecks.h"
+
 namespace zv::media {
 
 namespace {
@@ -13,6 +16,8 @@ namespace {
 // Frames decoded forward rather than seeking, for a jump ahead.
 constexpr std::int64_t kForwardWindow = 48;
 constexpr int kSeekAttempts = 6;
+// Frames in a row that fail to decode before the clip counts as unreadable.
+constexpr int kMaxDecodeFailures = 1000;
 
 }  // namespace
 
@@ -28,6 +33,9 @@ ClipReader::ClipReader(const std::string &path) : path_(path), packet_(NewPacket
   if (!first) throw MediaError("no frames: not one frame decodes");
   info_.width = first->frame->width;
   info_.height = first->frame->height;
+  if (!FitsFrameLimits(info_.width, info_.height))
+    throw MediaError("its frames of " + std::to_string(info_.width) + "x" + std::to_string(info_.height) +
+                     " are too large (" + FrameLimitsText() + ")");
   cache_.Put(0, *first->frame);
   lastFrame_ = std::move(first->frame);
   lastFrameIndex_ = 0;
@@ -35,8 +43,8 @@ ClipReader::ClipReader(const std::string &path) : path_(path), packet_(NewPacket
   info_.frameCount = CountFrames();
   const std::int64_t declared = DeclaredFrames();
   if (declared > info_.frameCount + 1)
-    damage_ = "truncated or damaged: " + std::to_string(info_.frameCount) + " of " + std::to_string(declared) +
-              " frames decode";
+    damage_ = "truncated or damaged from frame " + std::to_string(info_.frameCount) + " on: " +
+              std::to_string(info_.frameCount) + " of " + std::to_string(declared) + " frames decode";
   if (damage_.empty() && EndsEarly())
     damage_ = "truncated or damaged: its streams end before the " +
               std::to_string(input_->duration / (AV_TIME_BASE / 1000)) + " ms it announces";
@@ -54,12 +62,14 @@ ClipReader::~ClipReader() = default;
 void ClipReader::OpenInput() {
   AVFormatContext *fmt = nullptr;
   const int opened = avformat_open_input(&fmt, path_.c_str(), nullptr, nullptr);
-  if (opened == AVERROR(ENOENT)) throw MediaError("no such file");
-  if (opened == AVERROR_INVALIDDATA) throw MediaError("not a video or picture (no known format)");
-  if (opened == AVERROR_EOF) throw MediaError("no frames: the file ends before any picture");
-  Check(opened, "cannot open");
+  if (opened < 0) throw MediaError(OpenFailureText(path_, opened));
   input_.reset(fmt);
-  Check(avformat_find_stream_info(fmt, nullptr), "cannot read stream information");
+  // Before any trial decoding: a header may declare frames no memory holds.
+  CheckDeclaredSizes(*fmt);
+  StreamLimits limits(*fmt);
+  const int found = avformat_find_stream_info(fmt, limits.Get());
+  if (found < 0) throw MediaError(DamageText(*fmt, found));
+  CheckDeclaredSizes(*fmt);
   const AVCodec *codec = nullptr;
   const int index = av_find_best_stream(fmt, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
   if (index == AVERROR_STREAM_NOT_FOUND) throw MediaError("not a video: no picture stream");
@@ -73,6 +83,7 @@ void ClipReader::OpenInput() {
   Check(avcodec_parameters_to_context(decoder_.get(), stream_->codecpar), "video decoder set-up");
   decoder_->pkt_timebase = stream_->time_base;
   decoder_->thread_count = 0;
+  decoder_->max_pixels = kMaxFramePixels;
   Check(avcodec_open2(decoder_.get(), codec, nullptr), "cannot open the video decoder");
   demuxDone_ = decoderFlushed_ = false;
   acceptNonKey_ = true;
@@ -100,6 +111,7 @@ std::int64_t ClipReader::IndexOf(const AVFrame &frame) {
 
 std::optional<ClipReader::Decoded> ClipReader::DecodeNext() {
   FramePtr frame = NewFrame();
+  int failures = 0;
   for (;;) {
     const int r = avcodec_receive_frame(decoder_.get(), frame.get());
     if (r == 0) {
@@ -122,7 +134,13 @@ std::optional<ClipReader::Decoded> ClipReader::DecodeNext() {
       demuxDone_ = true;
       return std::nullopt;
     }
-    if (r != AVERROR(EAGAIN)) throw MediaError("video decoding failed: " + AvErrorText(r));
+    if (r != AVERROR(EAGAIN)) {
+      // A frame that does not decode (a damaged or cut packet): the frames
+      // around it still may.
+      if (++failures > kMaxDecodeFailures) throw MediaError("video decoding failed: " + AvErrorText(r));
+      if (damage_.empty()) damage_ = "damaged: a frame does not decode (" + AvErrorText(r) + ")";
+      continue;
+    }
     if (decoderFlushed_) {
       demuxDone_ = true;
       return std::nullopt;
@@ -262,7 +280,8 @@ bool ClipReader::EndsEarly() const {
   AVFormatContext *raw = nullptr;
   if (avformat_open_input(&raw, path_.c_str(), nullptr, nullptr) < 0) return false;
   InputPtr probe(raw);
-  if (avformat_find_stream_info(raw, nullptr) < 0) return false;
+  StreamLimits limits(*raw);
+  if (avformat_find_stream_info(raw, limits.Get()) < 0) return false;
   const std::int64_t start = raw->start_time == AV_NOPTS_VALUE ? 0 : raw->start_time;
   const std::int64_t end = start + raw->duration;
   const std::int64_t from = std::max(start, end - 3 * AV_TIME_BASE);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <cstdio>
@@ -118,10 +119,15 @@ MuxedWriter::MuxedWriter(const WriterSettings &settings, const Container &contai
     throw MediaError("cannot write: " + AvErrorText(opened));
   }
   const int header = avformat_write_header(out, nullptr);
-  if (header < 0) {
+  // Out to the disk now, so a full one is told as such before any frame.
+  if (header >= 0) avio_flush(out->pb);
+  const bool writeFailed = out->pb->error < 0;
+  const int failed = header < 0 ? header : out->pb->error;
+  if (failed < 0) {
     Abandon();
-    throw MediaError("a " + Extension(settings.path) + " file cannot hold " + codec->name +
-                     " video (" + AvErrorText(header) + ")");
+    if (writeFailed || IsFileSystemError(failed)) throw MediaError("cannot write: " + AvErrorText(failed));
+    throw MediaError("a " + Extension(settings.path) + " file cannot hold " + codec->name + " video (" +
+                     AvErrorText(failed) + ")");
   }
   headerWritten_ = true;
 }
@@ -190,6 +196,8 @@ void MuxedWriter::DrainVideo() {
 void MuxedWriter::WriteFrame(const ArgbView &frame) {
   video_->Send(frame, frames_++);
   DrainVideo();
+  // A write the muxer made on its own (an index, a flush) fails here, not at the end.
+  if (output_->pb->error < 0) throw MediaError("writing failed: " + AvErrorText(output_->pb->error));
 }
 
 void MuxedWriter::WriteAudio(const AudioBlock &samples) {
@@ -279,6 +287,7 @@ class PictureSequenceWriter final : public ClipWriter {
     if (!f) throw MediaError("cannot write: " + std::string(std::strerror(errno)));
     std::fclose(f);
     unlink(probe.c_str());
+    series_ = RegisterTempSeries(settings.path);
   }
   ~PictureSequenceWriter() override { Abandon(); }
   void WriteFrame(const ArgbView &frame) override;
@@ -290,6 +299,7 @@ class PictureSequenceWriter final : public ClipWriter {
  private:
   WriterSettings settings_;
   std::vector<std::string> temps_;
+  int series_ = -1;
   bool done_ = false;
 };
 
@@ -306,40 +316,49 @@ std::vector<uint8_t> EncodePng(const ArgbView &image) {
 
 void PictureSequenceWriter::WriteFrame(const ArgbView &frame) {
   const std::vector<uint8_t> png = EncodePng(frame);
-  const std::string temp = TempNameBeside(settings_.path, static_cast<int>(temps_.size()) + 1);
-  RegisterTempFile(temp);
+  const int serial = static_cast<int>(temps_.size()) + 1;
+  const std::string temp = TempNameBeside(settings_.path, serial);
+  SetTempSeriesCount(series_, serial);  // before the file exists
   temps_.push_back(temp);
   std::FILE *f = std::fopen(temp.c_str(), "wb");
-  bool ok = f && std::fwrite(png.data(), 1, png.size(), f) == png.size();
-  if (f && std::fclose(f) != 0) ok = false;
-  if (!ok) throw MediaError("cannot write: " + std::string(std::strerror(errno)));
+  int err = f ? 0 : errno;
+  if (f && std::fwrite(png.data(), 1, png.size(), f) != png.size()) err = errno ? errno : EIO;
+  if (f && std::fclose(f) != 0 && !err) err = errno;
+  if (err) throw MediaError("cannot write: " + std::string(std::strerror(err)));
 }
 
 void PictureSequenceWriter::Finish() {
   if (done_) return;
+  // A name taken by a folder fails before any picture moves, so a failed
+  // sequence leaves none of its pictures behind.
+  for (std::size_t i = 0; i < temps_.size(); ++i) {
+    const std::string name = SequenceFileName(settings_.path, static_cast<std::int64_t>(i));
+    std::error_code ec;
+    if (std::filesystem::is_directory(name, ec)) {
+      Abandon();
+      throw MediaError("cannot put the output in place: " + name + " is a folder");
+    }
+  }
   for (std::size_t i = 0; i < temps_.size(); ++i) {
     try {
       RenameInto(temps_[i], SequenceFileName(settings_.path, static_cast<std::int64_t>(i)));
     } catch (...) {
       // Pictures already in place stay: each is complete.
-      for (std::size_t j = i + 1; j < temps_.size(); ++j) {
-        unlink(temps_[j].c_str());
-        UnregisterTempFile(temps_[j]);
-      }
+      for (std::size_t j = i + 1; j < temps_.size(); ++j) unlink(temps_[j].c_str());
       done_ = true;
+      UnregisterTempSeries(series_);
       throw;
     }
   }
   done_ = true;
+  UnregisterTempSeries(series_);
 }
 
 void PictureSequenceWriter::Abandon() {
   if (done_) return;
   done_ = true;
-  for (const std::string &t : temps_) {
-    unlink(t.c_str());
-    UnregisterTempFile(t);
-  }
+  for (const std::string &t : temps_) unlink(t.c_str());
+  UnregisterTempSeries(series_);
 }
 
 }  // namespace
@@ -351,7 +370,9 @@ std::string SequenceFileName(const std::string &path, std::int64_t index) {
   if (path.find('%') != std::string::npos &&
       av_get_frame_filename2(name, sizeof name, path.c_str(), static_cast<int>(index), 0) == 0)
     return name;
-  const std::string stem = path.substr(0, path.size() - 4);  // before ".png"
+  std::string stem = path.substr(0, path.size() - 4);  // before ".png"
+  // base20.png numbers as base20-00000.png, not base2000000.png.
+  if (!stem.empty() && std::isdigit(static_cast<unsigned char>(stem.back()))) stem += '-';
   std::snprintf(name, sizeof name, "%s%05lld%s", stem.c_str(), static_cast<long long>(index),
                 path.substr(path.size() - 4).c_str());
   return name;
@@ -359,6 +380,7 @@ std::string SequenceFileName(const std::string &path, std::int64_t index) {
 
 std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings) {
   if (settings.width <= 0 || settings.height <= 0) throw MediaError("empty picture size");
+  RemoveStaleTempFiles(settings.path);
   const std::string ext = Extension(settings.path);
   if (ext == ".png") {
     if (!settings.videoCodec.empty() && settings.videoCodec != "png")
@@ -370,8 +392,29 @@ std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings) {
   throw MediaError("unknown output type '" + ext + "' (use .mp4, .mkv, .mov, .nut, .avi or .png)");
 }
 
+void CheckOutputSize(const WriterSettings &settings) {
+  if (settings.width <= 0 || settings.height <= 0) throw MediaError("empty picture size");
+  const std::string ext = Extension(settings.path);
+  if (ext == ".png") {
+    const AVCodec *png = avcodec_find_encoder(AV_CODEC_ID_PNG);
+    if (!png) throw MediaError("no PNG encoder");
+    CheckEncoderTakes(png, settings.width, settings.height, {1, 1}, false);
+    return;
+  }
+  for (const Container &c : kContainers) {
+    if (ext != c.extension) continue;
+    const AVOutputFormat *format = av_guess_format(c.format, nullptr, nullptr);
+    if (!format) throw MediaError("no " + ext + " writer");
+    CheckEncoderTakes(VideoCodecFor(format, settings.videoCodec), settings.width, settings.height,
+                      settings.frameRate, format->flags & AVFMT_GLOBALHEADER);
+    return;
+  }
+  throw MediaError("unknown output type '" + ext + "' (use .mp4, .mkv, .mov, .nut, .avi or .png)");
+}
+
 void WritePng(const std::string &path, const ArgbView &image) {
   const std::vector<uint8_t> png = EncodePng(image);
+  RemoveStaleTempFiles(path);
   WriteFileAtomically(path, png.data(), png.size());
 }
 

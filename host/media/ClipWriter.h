@@ -38,6 +38,10 @@ class ClipWriter {
 // cannot hold, an output that cannot be created.
 std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings);
 
+// Throws MediaError when the output's type or encoder is unknown or the
+// encoder cannot take frames of the settings' size; writes nothing.
+void CheckOutputSize(const WriterSettings &settings);
+
 // True for the output names that write one picture per frame.
 bool IsPictureSequence(const std::string &path);
 // The file name of frame index of a picture sequence.

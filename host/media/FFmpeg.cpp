@@ -1,5 +1,6 @@
 #include "media/FFmpeg.h"
 
+#include <cerrno>
 #include <new>
 
 namespace zv::media {
@@ -8,6 +9,12 @@ std::string AvErrorText(int err) {
   char buf[AV_ERROR_MAX_STRING_SIZE] = {};
   av_strerror(err, buf, sizeof buf);
   return buf;
+}
+
+bool IsFileSystemError(int err) {
+  for (int e : {ENOSPC, EDQUOT, EFBIG, EIO, EROFS, EACCES, EPERM, EISDIR, ENOTDIR, ELOOP, ENAMETOOLONG, ENXIO})
+    if (err == AVERROR(e)) return true;
+  return false;
 }
 
 int Check(int err, const char *what) {

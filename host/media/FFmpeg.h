@@ -23,6 +23,9 @@ class MediaError : public std::runtime_error {
 };
 
 std::string AvErrorText(int err);
+// True for errors of the file system (full disk, permissions, I/O) rather
+// than of the media.
+bool IsFileSystemError(int err);
 // Throws MediaError("what: <FFmpeg's reason>") when err < 0; returns err.
 int Check(int err, const char *what);
 

@@ -16,6 +16,16 @@ void RegisterTempFile(const std::string &path);
 void UnregisterTempFile(const std::string &path);
 void RemoveRegisteredTempFiles();
 
+// A numbered series TempNameBeside(path, 1) .. (path, count), registered once
+// so a signal can remove any number of them. Returns a handle for the others.
+int RegisterTempSeries(const std::string &path);
+void SetTempSeriesCount(int series, int count);
+void UnregisterTempSeries(int series);
+
+// Removes the temporary files of path left by processes that no longer run
+// (a render killed outright); those of live processes stay.
+void RemoveStaleTempFiles(const std::string &path);
+
 // Renames from over to; throws MediaError naming the reason.
 void RenameInto(const std::string &from, const std::string &to);
 

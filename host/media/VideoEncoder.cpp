@@ -1,5 +1,6 @@
 #include "media/VideoEncoder.h"
 
+#include <cerrno>
 #include <cstring>
 
 extern "C" {
@@ -39,31 +40,46 @@ AVPixelFormat EncoderPixelFormat(const AVCodec *codec, int width, int height) {
   return AV_PIX_FMT_NONE;
 }
 
-VideoEncoder::VideoEncoder(const AVCodec *codec, int width, int height, AVRational frameRate, bool globalHeader)
-    : frame_(NewFrame()) {
-  const AVPixelFormat fmt = EncoderPixelFormat(codec, width, height);
-  if (fmt == AV_PIX_FMT_NONE)
-    throw MediaError(std::string(codec->name) + " cannot encode a " + std::to_string(width) + "x" +
-                     std::to_string(height) + " picture");
-  ctx_.reset(avcodec_alloc_context3(codec));
-  if (!ctx_) throw std::bad_alloc();
-  ctx_->width = width;
-  ctx_->height = height;
-  ctx_->pix_fmt = fmt;
-  ctx_->time_base = av_inv_q(frameRate);
-  ctx_->framerate = frameRate;
-  ctx_->thread_count = 0;
-  const bool yuv = !(av_pix_fmt_desc_get(fmt)->flags & AV_PIX_FMT_FLAG_RGB);
-  if (yuv) {
-    const bool hd = height >= 720;
-    ctx_->colorspace = hd ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
-    ctx_->color_primaries = hd ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
-    ctx_->color_trc = hd ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
-    ctx_->color_range = AVCOL_RANGE_MPEG;
-  }
-  if (globalHeader) ctx_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  Check(avcodec_open2(ctx_.get(), codec, nullptr), (std::string("cannot open the encoder ") + codec->name).c_str());
+namespace {
 
+CodecContextPtr OpenEncoder(const AVCodec *codec, int width, int height, AVRational frameRate, bool globalHeader) {
+  const AVPixelFormat fmt = EncoderPixelFormat(codec, width, height);
+  const std::string cannot =
+      std::string(codec->name) + " cannot encode a " + std::to_string(width) + "x" + std::to_string(height) + " picture";
+  if (fmt == AV_PIX_FMT_NONE) throw MediaError(cannot);
+  CodecContextPtr ctx(avcodec_alloc_context3(codec));
+  if (!ctx) throw std::bad_alloc();
+  ctx->width = width;
+  ctx->height = height;
+  ctx->pix_fmt = fmt;
+  ctx->time_base = av_inv_q(frameRate);
+  ctx->framerate = frameRate;
+  ctx->thread_count = 0;
+  if (!(av_pix_fmt_desc_get(fmt)->flags & AV_PIX_FMT_FLAG_RGB)) {
+    const bool hd = height >= 720;
+    ctx->colorspace = hd ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
+    ctx->color_primaries = hd ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
+    ctx->color_trc = hd ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
+    ctx->color_range = AVCOL_RANGE_MPEG;
+  }
+  if (globalHeader) ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  const int opened = avcodec_open2(ctx.get(), codec, nullptr);
+  // Encoders refuse sizes beyond their format's own limits with EINVAL.
+  if (opened == AVERROR(EINVAL)) throw MediaError(cannot);
+  Check(opened, (std::string("cannot open the encoder ") + codec->name).c_str());
+  return ctx;
+}
+
+}  // namespace
+
+void CheckEncoderTakes(const AVCodec *codec, int width, int height, AVRational frameRate, bool globalHeader) {
+  OpenEncoder(codec, width, height, frameRate, globalHeader);
+}
+
+VideoEncoder::VideoEncoder(const AVCodec *codec, int width, int height, AVRational frameRate, bool globalHeader)
+    : ctx_(OpenEncoder(codec, width, height, frameRate, globalHeader)), frame_(NewFrame()) {
+  const AVPixelFormat fmt = ctx_->pix_fmt;
+  const bool yuv = !(av_pix_fmt_desc_get(fmt)->flags & AV_PIX_FMT_FLAG_RGB);
   frame_->format = fmt;
   frame_->width = width;
   frame_->height = height;

@@ -26,4 +26,8 @@ class VideoEncoder {
 
 AVPixelFormat EncoderPixelFormat(const AVCodec *codec, int width, int height);
 
+// Throws MediaError ("<encoder> cannot encode a WxH picture") when the encoder
+// refuses the size, before any frame is made.
+void CheckEncoderTakes(const AVCodec *codec, int width, int height, AVRational frameRate, bool globalHeader);
+
 }  // namespace zv::media

@@ -3,40 +3,19 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <sys/types.h>
-
-#include <algorithm>
-#include <chrono>
-#include <csignal>
 #include <set>
 #include <vector>
-#include <thread>
 
 #include "HostTestUtil.h"
 
 namespace zv::host {
 namespace {
 
+using test::ExpectOneLine;
 using test::Ffmpeg;
+using test::Outputs;
 using test::Scratch;
 using test::Zorvane;
-
-// Names in the folder other than the inputs the test made.
-std::vector<std::string> Outputs(const Scratch &dir, const std::set<std::string> &inputs) {
-  std::vector<std::string> names;
-  for (const auto &e : std::filesystem::directory_iterator(dir.Path())) {
-    const std::string name = e.path().filename().string();
-    if (name != "prefs" && !inputs.count(name)) names.push_back(name);
-  }
-  return names;
-}
-
-void ExpectOneLine(const test::Run &run, int status, const std::string &mentions) {
-  EXPECT_EQ(run.status, status) << run.err;
-  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-  EXPECT_EQ(run.err.rfind("zorvane: ", 0), 0u) << run.err;
-  EXPECT_NE(run.err.find(mentions), std::string::npos) << "expected '" << mentions << "' in: " << run.err;
-}
 
 TEST(BadInput, InputsThatAreNoUsableClip) {
   Scratch dir;
@@ -110,30 +89,6 @@ TEST(BadInput, UsageErrorsExitWithTwo) {
   }
   EXPECT_EQ(Zorvane(dir, "--help").status, 0);
   EXPECT_EQ(Outputs(dir, {}), std::vector<std::string>{});
-}
-
-TEST(BadInput, InterruptedRenderLeavesNothing) {
-  Scratch dir;
-  { std::ofstream(dir / "big.mkv") << "older"; }
-  const std::string cmd = "cd '" + dir.Path().string() + "' && XDG_CONFIG_HOME='" + (dir / "prefs") + "' exec '" +
-                          ZORVANE_BIN_DIR + "/zorvane' render --size 1920x1080 --vcodec ffv1 -o big.mkv --quiet";
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char *>(nullptr));
-    _exit(127);
-  }
-  // Wait for the temporary file, then interrupt.
-  for (int i = 0; i < 200 && Outputs(dir, {"big.mkv"}).empty(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  kill(child, SIGINT);
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 1);
-  EXPECT_EQ(test::Slurp(dir / "big.mkv"), "older");
-  EXPECT_EQ(Outputs(dir, {"big.mkv"}), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -2,13 +2,17 @@
 // Preferences folder and captures what it says.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace zv::host::test {
 
@@ -51,6 +55,23 @@ inline Run Zorvane(const Scratch &dir, const std::string &args) {
   std::filesystem::remove(dir / ".stdout");
   std::filesystem::remove(dir / ".stderr");
   return r;
+}
+
+// Names in the folder other than the inputs the test made.
+inline std::vector<std::string> Outputs(const Scratch &dir, const std::set<std::string> &inputs) {
+  std::vector<std::string> names;
+  for (const auto &e : std::filesystem::directory_iterator(dir.Path())) {
+    const std::string name = e.path().filename().string();
+    if (name != "prefs" && !inputs.count(name)) names.push_back(name);
+  }
+  return names;
+}
+
+inline void ExpectOneLine(const Run &run, int status, const std::string &mentions) {
+  EXPECT_EQ(run.status, status) << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  EXPECT_EQ(run.err.rfind("zorvane: ", 0), 0u) << run.err;
+  EXPECT_NE(run.err.find(mentions), std::string::npos) << "expected '" << mentions << "' in: " << run.err;
 }
 
 inline bool Ffmpeg(const std::string &args) {

@@ -76,6 +76,25 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"H264Matroska", "h264.mkv", "-c:v libx264 -g 15 -bf 3"}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// Frame 0 is the first frame whatever time the file starts at; the last index
+// is count - 1, and one either side of the clip is refused.
+TEST(ClipReader, NumbersFramesFromZeroToTheLastWhateverTheStartTime) {
+  ScratchDir dir;
+  for (const char *file : {"late.mkv", "late.ts"}) {
+    const std::string path = dir / file;
+    ASSERT_TRUE(Ffmpeg(NumberedSource(12) + " -c:v libx264 -g 4 -bf 2 -output_ts_offset 5 " + path));
+    ClipReader reader(path);
+    ASSERT_EQ(reader.Info().frameCount, 12) << file;
+    ArgbImage image(64, 48);
+    for (int n : {11, 0, 1, 10, 0}) {
+      reader.ReadFrame(n, image.View(), Quality::High);
+      EXPECT_NEAR(FlatRed(image), ExpectedRed(n), 4) << file << " frame " << n;
+    }
+    EXPECT_THROW(reader.ReadFrame(-1, image.View(), Quality::High), MediaError) << file;
+    EXPECT_THROW(reader.ReadFrame(12, image.View(), Quality::High), MediaError) << file;
+  }
+}
+
 TEST(ClipReader, ScalesOnRequestAndKeepsTheCacheAcrossSizes) {
   ScratchDir dir;
   const std::string path = dir / "c.mkv";
