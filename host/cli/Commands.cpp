@@ -9,6 +9,7 @@
 
 #include "Failure.h"
 #include "cli/Interrupt.h"
+#include "cli/PartInfo.h"
 #include "cli/Progress.h"
 #include "media/ClipReader.h"
 #include "media/ClipWriter.h"
@@ -56,6 +57,12 @@ OpenedClip OpenClip(const Options &o) {
     throw Failure(c.name + ": frames of " + std::to_string(info.width) + "x" + std::to_string(info.height) +
                   " are larger than " + std::to_string(kMaxFrameSide) + " on a side");
   return c;
+}
+
+std::string DefaultOutput(const Options &o) {
+  const std::string stem = o.input ? "zorvane-out" : "demo";
+  if (!o.part) return stem + ".mp4";
+  return stem + "-part" + std::to_string(o.part->first) + "of" + std::to_string(o.part->second) + ".mp4";
 }
 
 std::string LastFrameText(std::int64_t count) { return "the last frame (" + std::to_string(count - 1) + ")"; }
@@ -120,37 +127,57 @@ int RunRender(const Options &o, std::FILE *out) {
     throw Failure(c.name + ": --start " + std::to_string(o.start) + " with --frames " + std::to_string(n) +
                   " runs past " + LastFrameText(count));
   const auto [width, height] = o.size.value_or(std::pair{info.width, info.height});
-  const std::string output = o.output.value_or(o.input ? "zorvane-out.mp4" : "demo.mp4");
-  const bool sound = info.sampleRate > 0 && !o.proxy;  // a proxy pass mixes none
-
-  std::unique_ptr<media::ClipWriter> writer;
-  try {
-    writer = media::OpenClipWriter({output, width, height, info.frameRate, o.vcodec, sound ? info.sampleRate : 0,
-                                    sound ? info.channels : 0});
-  } catch (const media::MediaError &e) {
-    throw Failure(output + ": " + e.what());
-  }
+  if (o.part && o.part->second > n)
+    throw UsageError("--part " + std::to_string(o.part->first) + "/" + std::to_string(o.part->second) +
+                     ": the pass has only " + std::to_string(n) + " frames");
+  const std::string output = o.output.value_or(DefaultOutput(o));
+  // Parts are video only: join adds the pass's sound in one piece.
+  const bool sound = info.sampleRate > 0 && !o.proxy && !o.part;  // a proxy pass mixes none
 
   HostSession session(c.clip.get(), c.name);
   session.SetFades(static_cast<SInt32>(o.fadeIn), static_cast<SInt32>(o.fadeOut));
   if (sound) session.SetOutputSound(info.frameRate, info.sampleRate, info.channels);
   PluginDriver driver(bundle.Entry(), session);
-  Progress progress(n, !o.quiet && isatty(STDERR_FILENO));
+
+  std::unique_ptr<media::ClipWriter> writer;
+  PassSpec pass{o.start, n, width, height, o.proxy};
+  try {
+    media::WriterSettings settings;
+    settings.path = output;
+    settings.width = width;
+    settings.height = height;
+    settings.frameRate = info.frameRate;
+    settings.videoCodec = o.vcodec;
+    settings.sampleRate = sound ? info.sampleRate : 0;
+    settings.channels = sound ? info.channels : 0;
+    if (o.part) {
+      driver.Describe(static_cast<SInt32>(n));  // the plug-in's first call settles its stored configuration
+      const PartInfo part = PartOfPass(o, info, n, width, height, media::VideoEncoderName(settings));
+      settings.comment = part.Format();
+      pass.first = part.First();
+      pass.end = part.End();
+    }
+    writer = media::OpenClipWriter(settings);
+  } catch (const media::MediaError &e) {
+    throw Failure(output + ": " + e.what());
+  }
+
+  const std::int64_t rendered = pass.end < 0 ? n : pass.end - pass.first;
+  Progress progress(rendered, !o.quiet && isatty(STDERR_FILENO));
   const std::int64_t shown = n / 2;  // the frame of the before-and-after picture
   media::ArgbImage after;
 
   InstallInterruptHandlers();
   try {
-    driver.RenderPass({o.start, n, width, height, o.proxy}, [&](std::int64_t r, const media::ArgbView &frame,
-                                                                const media::AudioBlock *samples) {
+    driver.RenderPass(pass, [&](std::int64_t r, const media::ArgbView &frame, const media::AudioBlock *samples) {
       writer->WriteFrame(frame);
       if (samples) writer->WriteAudio(*samples);
-      if (!o.input && r == shown) {
+      if (!o.input && !o.part && r == shown) {
         after = media::ArgbImage(frame.width, frame.height);
         for (int y = 0; y < frame.height; ++y)
           std::memcpy(after.View().Row(y), frame.Row(y), static_cast<std::size_t>(frame.width) * 4);
       }
-      progress.Update(r + 1);
+      progress.Update(r - pass.first + 1);
       return !Interrupted();
     });
   } catch (const media::MediaError &e) {
@@ -171,7 +198,7 @@ int RunRender(const Options &o, std::FILE *out) {
   }
 
   std::string extra;
-  if (!o.input) {
+  if (!o.input && !o.part) {
     const std::string picture =
         (std::filesystem::path(output).parent_path() / "demo-before-after.png").string();
     try {
@@ -182,7 +209,7 @@ int RunRender(const Options &o, std::FILE *out) {
     extra = " and " + picture;
   }
   if (!o.quiet)
-    std::fprintf(out, "wrote %s (%lld frames of %dx%d, %s%s)%s\n", output.c_str(), static_cast<long long>(n), width,
+    std::fprintf(out, "wrote %s (%lld frames of %dx%d, %s%s)%s\n", output.c_str(), static_cast<long long>(rendered), width,
                  height, writer->VideoCodecName().c_str(), sound ? ", with sound" : "", extra.c_str());
   return 0;
 }
@@ -243,6 +270,7 @@ int RunZorvane(int argc, char **argv) {
       case Command::Render: return RunRender(o, stdout);
       case Command::Thumbnail: return RunThumbnail(o, stdout);
       case Command::Configure: return RunConfigure(o, stdout);
+      case Command::Join: return RunJoin(o, stdout);
     }
   } catch (const Failure &f) {
     std::fprintf(stderr, "zorvane: %s%s\n", f.what(), f.ExitStatus() == 2 ? " (zorvane --help shows the usage)" : "");

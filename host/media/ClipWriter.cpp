@@ -62,7 +62,10 @@ class MuxedWriter final : public ClipWriter {
   void WriteAudio(const AudioBlock &samples) override;
   void Finish() override;
   void Abandon() override;
-  std::string VideoCodecName() const override { return video_->Context()->codec->name; }
+  void WriteVideoPacket(AVPacket *packet) override;
+  std::string VideoCodecName() const override {
+    return video_ ? video_->Context()->codec->name : avcodec_get_name(videoStream_->codecpar->codec_id);
+  }
 
  private:
   struct OutputDeleter {
@@ -75,7 +78,7 @@ class MuxedWriter final : public ClipWriter {
   void OpenAudio(const Container &container);
   void DrainVideo();
   void EncodeAudio(bool flushing);
-  void Write(AVPacket *packet, AVCodecContext *ctx, AVStream *stream);
+  void Write(AVPacket *packet, AVRational from, AVStream *stream);
 
   WriterSettings settings_;
   std::string temp_;
@@ -101,14 +104,21 @@ MuxedWriter::MuxedWriter(const WriterSettings &settings, const Container &contai
   AVFormatContext *out = nullptr;
   Check(avformat_alloc_output_context2(&out, nullptr, container.format, settings.path.c_str()), "output set-up");
   output_.reset(out);
-  const AVCodec *codec = VideoCodecFor(out->oformat, settings.videoCodec);
-  video_ = std::make_unique<VideoEncoder>(codec, settings.width, settings.height, settings.frameRate,
-                                          out->oformat->flags & AVFMT_GLOBALHEADER);
   videoStream_ = avformat_new_stream(out, nullptr);
   if (!videoStream_) throw std::bad_alloc();
-  videoStream_->time_base = video_->Context()->time_base;
   videoStream_->avg_frame_rate = settings.frameRate;
-  Check(avcodec_parameters_from_context(videoStream_->codecpar, video_->Context()), "video stream set-up");
+  if (settings.copyVideo) {
+    videoStream_->time_base = av_inv_q(settings.frameRate);
+    Check(avcodec_parameters_copy(videoStream_->codecpar, settings.copyVideo), "video stream set-up");
+    videoStream_->codecpar->codec_tag = 0;  // the source container's tag may mean nothing here
+  } else {
+    const AVCodec *codec = VideoCodecFor(out->oformat, settings.videoCodec);
+    video_ = std::make_unique<VideoEncoder>(codec, settings.width, settings.height, settings.frameRate,
+                                            out->oformat->flags & AVFMT_GLOBALHEADER);
+    videoStream_->time_base = video_->Context()->time_base;
+    Check(avcodec_parameters_from_context(videoStream_->codecpar, video_->Context()), "video stream set-up");
+  }
+  if (!settings.comment.empty()) av_dict_set(&out->metadata, "comment", settings.comment.c_str(), 0);
   if (settings.sampleRate > 0 && settings.channels > 0) OpenAudio(container);
 
   RegisterTempFile(temp_);
@@ -120,7 +130,7 @@ MuxedWriter::MuxedWriter(const WriterSettings &settings, const Container &contai
   const int header = avformat_write_header(out, nullptr);
   if (header < 0) {
     Abandon();
-    throw MediaError("a " + Extension(settings.path) + " file cannot hold " + codec->name +
+    throw MediaError("a " + Extension(settings.path) + " file cannot hold " + VideoCodecName() +
                      " video (" + AvErrorText(header) + ")");
   }
   headerWritten_ = true;
@@ -177,19 +187,25 @@ void MuxedWriter::OpenAudio(const Container &container) {
   audioFrame_ = NewFrame();
 }
 
-void MuxedWriter::Write(AVPacket *packet, AVCodecContext *ctx, AVStream *stream) {
+void MuxedWriter::Write(AVPacket *packet, AVRational from, AVStream *stream) {
   packet->stream_index = stream->index;
-  av_packet_rescale_ts(packet, ctx->time_base, stream->time_base);
+  av_packet_rescale_ts(packet, from, stream->time_base);
   Check(av_interleaved_write_frame(output_.get(), packet), "writing failed");
 }
 
 void MuxedWriter::DrainVideo() {
-  while (video_->Receive(packet_.get())) Write(packet_.get(), video_->Context(), videoStream_);
+  while (video_->Receive(packet_.get())) Write(packet_.get(), video_->Context()->time_base, videoStream_);
 }
 
 void MuxedWriter::WriteFrame(const ArgbView &frame) {
   video_->Send(frame, frames_++);
   DrainVideo();
+}
+
+void MuxedWriter::WriteVideoPacket(AVPacket *packet) {
+  if (video_) throw std::logic_error("coded video given to an encoding writer");
+  Write(packet, av_inv_q(settings_.frameRate), videoStream_);
+  ++frames_;
 }
 
 void MuxedWriter::WriteAudio(const AudioBlock &samples) {
@@ -225,15 +241,17 @@ void MuxedWriter::EncodeAudio(bool flushing) {
     audioFrame_->pts = samplesOut_;
     samplesOut_ += n;
     Check(avcodec_send_frame(a, audioFrame_.get()), "sound encoding failed");
-    while (avcodec_receive_packet(a, packet_.get()) == 0) Write(packet_.get(), a, audioStream_);
+    while (avcodec_receive_packet(a, packet_.get()) == 0) Write(packet_.get(), a->time_base, audioStream_);
   }
 }
 
 void MuxedWriter::Finish() {
   if (done_) return;
   try {
-    video_->Flush();
-    DrainVideo();
+    if (video_) {
+      video_->Flush();
+      DrainVideo();
+    }
     if (audio_) {
       // What the resampler still holds, then the encoder's own delay.
       const int rest = swr_get_out_samples(swr_.get(), 0);
@@ -248,7 +266,7 @@ void MuxedWriter::Finish() {
       }
       EncodeAudio(true);
       Check(avcodec_send_frame(audio_.get(), nullptr), "sound encoding failed");
-      while (avcodec_receive_packet(audio_.get(), packet_.get()) == 0) Write(packet_.get(), audio_.get(), audioStream_);
+      while (avcodec_receive_packet(audio_.get(), packet_.get()) == 0) Write(packet_.get(), audio_->time_base, audioStream_);
     }
     Check(av_write_trailer(output_.get()), "writing failed");
     const int closed = avio_closep(&output_->pb);
@@ -283,6 +301,7 @@ class PictureSequenceWriter final : public ClipWriter {
   ~PictureSequenceWriter() override { Abandon(); }
   void WriteFrame(const ArgbView &frame) override;
   void WriteAudio(const AudioBlock &) override {}
+  void WriteVideoPacket(AVPacket *) override { throw MediaError("pictures cannot take coded video"); }
   void Finish() override;
   void Abandon() override;
   std::string VideoCodecName() const override { return "png"; }
@@ -355,6 +374,13 @@ std::string SequenceFileName(const std::string &path, std::int64_t index) {
   std::snprintf(name, sizeof name, "%s%05lld%s", stem.c_str(), static_cast<long long>(index),
                 path.substr(path.size() - 4).c_str());
   return name;
+}
+
+std::string VideoEncoderName(const WriterSettings &settings) {
+  for (const Container &c : kContainers)
+    if (Extension(settings.path) == c.extension)
+      return VideoCodecFor(av_guess_format(c.format, nullptr, nullptr), settings.videoCodec)->name;
+  return "";
 }
 
 std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "media/Clip.h"
+#include "media/FFmpeg.h"
 #include "media/Image.h"
 
 namespace zv::media {
@@ -20,6 +21,9 @@ struct WriterSettings {
   std::string videoCodec;  // empty: the container's usual one
   int sampleRate = 0;      // 0: no sound track
   int channels = 0;
+  std::string comment;  // the file's "comment" metadata, when not empty
+  // Video copied as coded packets (WriteVideoPacket) instead of encoded.
+  const AVCodecParameters *copyVideo = nullptr;
 };
 
 class ClipWriter {
@@ -28,6 +32,8 @@ class ClipWriter {
   virtual void WriteFrame(const ArgbView &frame) = 0;
   // The next samples of the sound track (planar float at the settings' rate).
   virtual void WriteAudio(const AudioBlock &samples) = 0;
+  // A coded packet for a writer opened with copyVideo, its times in frames.
+  virtual void WriteVideoPacket(AVPacket *packet) = 0;
   virtual void Finish() = 0;
   // Removes what was written; also what destroying an unfinished writer does.
   virtual void Abandon() = 0;
@@ -37,6 +43,9 @@ class ClipWriter {
 // Throws MediaError: unknown container or encoder, an encoder the container
 // cannot hold, an output that cannot be created.
 std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings);
+
+// The encoder OpenClipWriter would pick for settings (empty for pictures).
+std::string VideoEncoderName(const WriterSettings &settings);
 
 // True for the output names that write one picture per frame.
 bool IsPictureSequence(const std::string &path);

@@ -1,0 +1,188 @@
+#include "cli/PartInfo.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <new>
+#include <vector>
+
+extern "C" {
+#include <libavutil/hash.h>
+}
+
+namespace zv::host {
+
+namespace {
+
+constexpr const char kMagic[] = "zorvane-part 1";
+
+// Values may hold any byte (file names): keep the separators and control
+// bytes out of the text.
+std::string Escape(const std::string &v) {
+  std::string out;
+  for (unsigned char c : v) {
+    if (c == '%' || c == ';' || c < 0x20 || c == 0x7f) {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%%%02X", c);
+      out += hex;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::optional<std::string> Unescape(const std::string &v) {
+  std::string out;
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    if (v[i] != '%') {
+      out += v[i];
+      continue;
+    }
+    unsigned value = 0;
+    if (i + 2 >= v.size()) return std::nullopt;
+    const auto [p, ec] = std::from_chars(v.data() + i + 1, v.data() + i + 3, value, 16);
+    if (ec != std::errc() || p != v.data() + i + 3) return std::nullopt;
+    out += static_cast<char>(value);
+    i += 2;
+  }
+  return out;
+}
+
+bool Number(const std::string &text, std::int64_t &value) {
+  const auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && p == text.data() + text.size() && !text.empty();
+}
+
+// "A<sep>B" as two numbers.
+bool Pair(const std::string &text, char sep, std::int64_t &a, std::int64_t &b) {
+  const auto at = text.find(sep);
+  return at != std::string::npos && Number(text.substr(0, at), a) && Number(text.substr(at + 1), b);
+}
+
+}  // namespace
+
+std::string PartInfo::Format() const {
+  return std::string(kMagic) + "; part=" + std::to_string(part) + "/" + std::to_string(of) +
+         "; input=" + Escape(input) + "; input-bytes=" + std::to_string(inputBytes) +
+         "; input-frames=" + std::to_string(inputFrames) + "; start=" + std::to_string(start) +
+         "; frames=" + std::to_string(frames) + "; fade-in=" + std::to_string(fadeIn) +
+         "; fade-out=" + std::to_string(fadeOut) + "; size=" + std::to_string(width) + "x" + std::to_string(height) +
+         "; rate=" + std::to_string(rateNum) + "/" + std::to_string(rateDen) + "; proxy=" + (proxy ? "1" : "0") +
+         "; config=" + Escape(config) + "; encoder=" + Escape(encoder);
+}
+
+std::optional<PartInfo> PartInfo::Parse(const std::string &text) {
+  if (text.rfind(std::string(kMagic) + ";", 0) != 0) return std::nullopt;
+  std::map<std::string, std::string> fields;
+  std::size_t at = std::strlen(kMagic) + 1;
+  while (at < text.size()) {
+    if (text[at] == ' ') ++at;
+    const std::size_t end = std::min(text.find(';', at), text.size());
+    const std::string item = text.substr(at, end - at);
+    const auto eq = item.find('=');
+    if (eq == std::string::npos) return std::nullopt;
+    const auto value = Unescape(item.substr(eq + 1));
+    if (!value) return std::nullopt;
+    fields[item.substr(0, eq)] = *value;
+    at = end + 1;
+  }
+  PartInfo p;
+  std::int64_t w = 0, h = 0, rn = 0, rd = 0, proxy = 0;
+  const auto has = [&](const char *k) { return fields.count(k) != 0; };
+  for (const char *k : {"part", "input", "input-bytes", "input-frames", "start", "frames", "fade-in", "fade-out",
+                        "size", "rate", "proxy", "config", "encoder"})
+    if (!has(k)) return std::nullopt;
+  if (!Pair(fields["part"], '/', p.part, p.of) || !Number(fields["input-bytes"], p.inputBytes) ||
+      !Number(fields["input-frames"], p.inputFrames) || !Number(fields["start"], p.start) ||
+      !Number(fields["frames"], p.frames) || !Number(fields["fade-in"], p.fadeIn) ||
+      !Number(fields["fade-out"], p.fadeOut) || !Pair(fields["size"], 'x', w, h) ||
+      !Pair(fields["rate"], '/', rn, rd) || !Number(fields["proxy"], proxy))
+    return std::nullopt;
+  // Nothing that could make the part ranges meaningless or overflow.
+  constexpr std::int64_t kMax = 1LL << 31;
+  if (p.of < 1 || p.part < 1 || p.part > p.of || p.frames < p.of || p.frames >= kMax || p.start < 0 ||
+      p.start >= kMax || w < 1 || h < 1 || w >= kMax || h >= kMax || rn < 1 || rd < 1 || rn >= kMax || rd >= kMax)
+    return std::nullopt;
+  p.input = fields["input"];
+  p.width = static_cast<int>(w);
+  p.height = static_cast<int>(h);
+  p.rateNum = static_cast<int>(rn);
+  p.rateDen = static_cast<int>(rd);
+  p.proxy = proxy != 0;
+  p.config = fields["config"];
+  p.encoder = fields["encoder"];
+  return p;
+}
+
+std::string PartInfo::PassDifference(const PartInfo &o) const {
+  if (input != o.input || inputBytes != o.inputBytes || inputFrames != o.inputFrames)
+    return "made from another input (" + (o.input.empty() ? std::string("the demo clip") : o.input) + ")";
+  if (start != o.start || frames != o.frames) return "covers another range of the input";
+  if (of != o.of) return "one of " + std::to_string(o.of) + " parts, not " + std::to_string(of);
+  if (fadeIn != o.fadeIn || fadeOut != o.fadeOut) return "rendered with other fades";
+  if (width != o.width || height != o.height || rateNum != o.rateNum || rateDen != o.rateDen || proxy != o.proxy)
+    return "rendered at another size, rate or quality";
+  if (config != o.config) return "rendered with another configuration of the effect";
+  return "";
+}
+
+std::string ConfigDigest(const StoredConfigReport &stored) {
+  std::vector<std::uint8_t> bytes;
+  const auto add = [&](const void *p, std::size_t n) {
+    const auto *b = static_cast<const std::uint8_t *>(p);
+    bytes.insert(bytes.end(), b, b + n);
+  };
+  if (stored.config) {
+    const StoredConfig &c = *stored.config;
+    add(c.startRel.data(), sizeof c.startRel);
+    add(c.endRel.data(), sizeof c.endRel);
+    for (const StoredRgb &rgb : c.colors) add(&rgb, sizeof rgb);
+    add(c.sliders.data(), sizeof c.sliders);
+    add(&c.frameStartColor, sizeof c.frameStartColor);
+    add(&c.frameEndColor, sizeof c.frameEndColor);
+    add(&c.mediaType, sizeof c.mediaType);
+    const std::uint8_t keep = c.keepProps;
+    add(&keep, 1);
+    add(&c.method, sizeof c.method);
+  }
+  AVHashContext *hash = nullptr;
+  if (av_hash_alloc(&hash, "SHA256") < 0 || !hash) throw std::bad_alloc();
+  av_hash_init(hash);
+  av_hash_update(hash, bytes.data(), bytes.size());
+  char hex[2 * AV_HASH_MAX_SIZE + 1] = {};
+  av_hash_final_hex(hash, reinterpret_cast<std::uint8_t *>(hex), sizeof hex);
+  av_hash_freep(&hash);
+  return std::string(hex).substr(0, 32);
+}
+
+PartInfo PartOfPass(const Options &o, const media::ClipInfo &info, std::int64_t passFrames, int width, int height,
+                    const std::string &encoder) {
+  PartInfo p;
+  p.part = o.part->first;
+  p.of = o.part->second;
+  if (o.input) {
+    p.input = *o.input;
+    std::error_code ec;
+    const auto bytes = std::filesystem::file_size(*o.input, ec);
+    p.inputBytes = ec ? 0 : static_cast<std::int64_t>(bytes);
+  }
+  p.inputFrames = info.frameCount;
+  p.start = o.start;
+  p.frames = passFrames;
+  p.fadeIn = o.fadeIn;
+  p.fadeOut = o.fadeOut;
+  p.width = width;
+  p.height = height;
+  p.rateNum = info.frameRate.num;
+  p.rateDen = info.frameRate.den;
+  p.proxy = o.proxy;
+  p.config = ConfigDigest(ReadStoredConfig());
+  p.encoder = encoder;
+  return p;
+}
+
+}  // namespace zv::host

@@ -1,0 +1,50 @@
+// What a part of a render pass carries in its metadata, so that `join` can
+// tell whether files are exactly the parts 1 to M of one pass.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "cli/Options.h"
+#include "media/Clip.h"
+#include "plugin/StoredConfig.h"
+
+namespace zv::host {
+
+struct PartInfo {
+  std::int64_t part = 1, of = 1;  // K of M
+  std::string input;              // as named on the command line; empty: the demo clip
+  std::int64_t inputBytes = 0;
+  std::int64_t inputFrames = 0;
+  std::int64_t start = 0, frames = 0;  // the whole pass
+  std::int64_t fadeIn = 0, fadeOut = 0;
+  int width = 0, height = 0;
+  int rateNum = 30, rateDen = 1;
+  bool proxy = false;
+  std::string config;   // digest of the stored configuration the part was made with
+  std::string encoder;
+
+  // Part K covers the pass's frames [First, End).
+  std::int64_t First() const { return (part - 1) * frames / of; }
+  std::int64_t End() const { return part * frames / of; }
+
+  std::string Format() const;
+  static std::optional<PartInfo> Parse(const std::string &text);
+  // Empty when other belongs to the same pass (its K and encoder aside);
+  // otherwise what differs, for the error line.
+  std::string PassDifference(const PartInfo &other) const;
+};
+
+// The metadata key that holds the description.
+inline constexpr const char *kPartTag = "comment";
+
+// A digest of the configuration the plug-in renders with (its stored one).
+std::string ConfigDigest(const StoredConfigReport &stored);
+
+// The description of part o.part of a render pass of passFrames frames,
+// with the configuration stored now.
+PartInfo PartOfPass(const Options &o, const media::ClipInfo &info, std::int64_t passFrames, int width, int height,
+                    const std::string &encoder);
+
+}  // namespace zv::host
