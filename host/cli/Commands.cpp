@@ -152,7 +152,7 @@ int RunRender(const Options &o, std::FILE *out) {
     settings.channels = sound ? info.channels : 0;
     if (o.part) {
       driver.Describe(static_cast<SInt32>(n));  // the plug-in's first call settles its stored configuration
-      const PartInfo part = PartOfPass(o, info, n, width, height, media::VideoEncoderName(settings));
+      const PartInfo part = PartOfPass(o, info, n, width, height, media::VideoEncoderFacts(settings));
       settings.comment = part.Format();
       pass.first = part.First();
       pass.end = part.End();

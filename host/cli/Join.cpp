@@ -65,20 +65,14 @@ std::vector<OpenedPart> CheckedParts(const std::vector<std::string> &paths) {
       const std::string difference = first->info.PassDifference(i);
       if (!difference.empty())
         throw Failure(path + ": not of the same pass as " + first->path + ": " + difference);
-      if (i.encoder != first->info.encoder)
+      if (i.encoder != first->info.encoder || i.reorder != first->info.reorder)
         throw Failure(path + ": encoded with " + i.encoder + ", not " + first->info.encoder + " like " + first->path);
       if (!SameCoding(part.video->codecpar, first->video->codecpar))
         throw Failure(path + ": coded with other settings than " + first->path + ", so it cannot follow it unchanged");
     }
     const auto [at, added] = byNumber.emplace(i.part, std::move(part));
     if (!added) throw Failure(path + ": " + number + " again (already given as " + at->second.path + ")");
-    if (!first) {
-      // Only the decoder knows how far frames are reordered (B-frames); some
-      // containers keep no decoding times, so join makes them from that.
-      first = &at->second;
-      if (avformat_find_stream_info(first->input.get(), nullptr) < 0)
-        throw Failure(path + ": cannot tell how its video is coded");
-    }
+    if (!first) first = &at->second;
   }
   const std::int64_t m = first->info.of;
   for (std::int64_t k = 1; k <= m; ++k)
@@ -141,6 +135,7 @@ int RunJoin(const Options &o, std::FILE *out) {
     settings.sampleRate = si ? si->sampleRate : 0;
     settings.channels = si ? si->channels : 0;
     settings.copyVideo = parts.front().video->codecpar;
+    parts.front().video->codecpar->video_delay = pass.reorder;
     writer = media::OpenClipWriter(settings);
   } catch (const media::MediaError &e) {
     throw Failure(output + ": " + e.what());
@@ -154,7 +149,9 @@ int RunJoin(const Options &o, std::FILE *out) {
     for (OpenedPart &part : parts) {
       const PartInfo &i = part.info;
       const AVRational from = part.video->time_base, frames = av_inv_q(rate);
-      const int delay = parts.front().video->codecpar->video_delay;
+      // Some containers keep no decoding times: they follow from the order
+      // of the packets and the encoder's reordering.
+      const int delay = pass.reorder;
       std::int64_t got = 0;
       int read = 0;
       while ((read = av_read_frame(part.input.get(), packet.get())) >= 0) {
@@ -170,7 +167,7 @@ int RunJoin(const Options &o, std::FILE *out) {
         if (packet->pts == AV_NOPTS_VALUE) throw Failure(part.path + ": a frame without a time");
         packet->pts = av_rescale_q(packet->pts, from, frames) + i.First();
         packet->dts = i.First() + got - 1 - delay;
-        if (packet->pts < packet->dts) throw Failure(part.path + ": frames reordered further than its stream says");
+        if (packet->pts < packet->dts) throw Failure(part.path + ": frames reordered further than its encoder said");
         packet->duration = 1;
         packet->pos = -1;
         writer->WriteVideoPacket(packet.get());

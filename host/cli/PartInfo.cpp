@@ -72,7 +72,8 @@ std::string PartInfo::Format() const {
          "; frames=" + std::to_string(frames) + "; fade-in=" + std::to_string(fadeIn) +
          "; fade-out=" + std::to_string(fadeOut) + "; size=" + std::to_string(width) + "x" + std::to_string(height) +
          "; rate=" + std::to_string(rateNum) + "/" + std::to_string(rateDen) + "; proxy=" + (proxy ? "1" : "0") +
-         "; config=" + Escape(config) + "; encoder=" + Escape(encoder);
+         "; config=" + Escape(config) + "; encoder=" + Escape(encoder) +
+         "; reorder=" + std::to_string(reorder);
 }
 
 std::optional<PartInfo> PartInfo::Parse(const std::string &text) {
@@ -91,21 +92,22 @@ std::optional<PartInfo> PartInfo::Parse(const std::string &text) {
     at = end + 1;
   }
   PartInfo p;
-  std::int64_t w = 0, h = 0, rn = 0, rd = 0, proxy = 0;
+  std::int64_t w = 0, h = 0, rn = 0, rd = 0, proxy = 0, reorder = 0;
   const auto has = [&](const char *k) { return fields.count(k) != 0; };
   for (const char *k : {"part", "input", "input-bytes", "input-frames", "start", "frames", "fade-in", "fade-out",
-                        "size", "rate", "proxy", "config", "encoder"})
+                        "size", "rate", "proxy", "config", "encoder", "reorder"})
     if (!has(k)) return std::nullopt;
   if (!Pair(fields["part"], '/', p.part, p.of) || !Number(fields["input-bytes"], p.inputBytes) ||
       !Number(fields["input-frames"], p.inputFrames) || !Number(fields["start"], p.start) ||
       !Number(fields["frames"], p.frames) || !Number(fields["fade-in"], p.fadeIn) ||
       !Number(fields["fade-out"], p.fadeOut) || !Pair(fields["size"], 'x', w, h) ||
-      !Pair(fields["rate"], '/', rn, rd) || !Number(fields["proxy"], proxy))
+      !Pair(fields["rate"], '/', rn, rd) || !Number(fields["proxy"], proxy) || !Number(fields["reorder"], reorder))
     return std::nullopt;
   // Nothing that could make the part ranges meaningless or overflow.
   constexpr std::int64_t kMax = 1LL << 31;
   if (p.of < 1 || p.part < 1 || p.part > p.of || p.frames < p.of || p.frames >= kMax || p.start < 0 ||
-      p.start >= kMax || w < 1 || h < 1 || w >= kMax || h >= kMax || rn < 1 || rd < 1 || rn >= kMax || rd >= kMax)
+      p.start >= kMax || w < 1 || h < 1 || w >= kMax || h >= kMax || rn < 1 || rd < 1 || rn >= kMax || rd >= kMax ||
+      reorder < 0 || reorder > 16)
     return std::nullopt;
   p.input = fields["input"];
   p.width = static_cast<int>(w);
@@ -115,6 +117,7 @@ std::optional<PartInfo> PartInfo::Parse(const std::string &text) {
   p.proxy = proxy != 0;
   p.config = fields["config"];
   p.encoder = fields["encoder"];
+  p.reorder = static_cast<int>(reorder);
   return p;
 }
 
@@ -160,7 +163,7 @@ std::string ConfigDigest(const StoredConfigReport &stored) {
 }
 
 PartInfo PartOfPass(const Options &o, const media::ClipInfo &info, std::int64_t passFrames, int width, int height,
-                    const std::string &encoder) {
+                    const media::EncoderFacts &encoder) {
   PartInfo p;
   p.part = o.part->first;
   p.of = o.part->second;
@@ -181,7 +184,8 @@ PartInfo PartOfPass(const Options &o, const media::ClipInfo &info, std::int64_t 
   p.rateDen = info.frameRate.den;
   p.proxy = o.proxy;
   p.config = ConfigDigest(ReadStoredConfig());
-  p.encoder = encoder;
+  p.encoder = encoder.name;
+  p.reorder = encoder.reorder;
   return p;
 }
 

@@ -8,6 +8,7 @@
 
 #include "cli/Options.h"
 #include "media/Clip.h"
+#include "media/ClipWriter.h"
 #include "plugin/StoredConfig.h"
 
 namespace zv::host {
@@ -24,6 +25,7 @@ struct PartInfo {
   bool proxy = false;
   std::string config;   // digest of the stored configuration the part was made with
   std::string encoder;
+  int reorder = 0;      // the encoder's frames of reordering (decoding times are made from it)
 
   // Part K covers the pass's frames [First, End).
   std::int64_t First() const { return (part - 1) * frames / of; }
@@ -45,6 +47,6 @@ std::string ConfigDigest(const StoredConfigReport &stored);
 // The description of part o.part of a render pass of passFrames frames,
 // with the configuration stored now.
 PartInfo PartOfPass(const Options &o, const media::ClipInfo &info, std::int64_t passFrames, int width, int height,
-                    const std::string &encoder);
+                    const media::EncoderFacts &encoder);
 
 }  // namespace zv::host

@@ -376,11 +376,17 @@ std::string SequenceFileName(const std::string &path, std::int64_t index) {
   return name;
 }
 
-std::string VideoEncoderName(const WriterSettings &settings) {
-  for (const Container &c : kContainers)
-    if (Extension(settings.path) == c.extension)
-      return VideoCodecFor(av_guess_format(c.format, nullptr, nullptr), settings.videoCodec)->name;
-  return "";
+EncoderFacts VideoEncoderFacts(const WriterSettings &settings) {
+  for (const Container &c : kContainers) {
+    if (Extension(settings.path) != c.extension) continue;
+    const AVOutputFormat *format = av_guess_format(c.format, nullptr, nullptr);
+    const AVCodec *codec = VideoCodecFor(format, settings.videoCodec);
+    // Only an opened encoder knows its reordering.
+    const VideoEncoder encoder(codec, settings.width, settings.height, settings.frameRate,
+                               format->flags & AVFMT_GLOBALHEADER);
+    return {codec->name, encoder.Context()->has_b_frames};
+  }
+  return {};
 }
 
 std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings) {

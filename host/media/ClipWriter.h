@@ -44,8 +44,13 @@ class ClipWriter {
 // cannot hold, an output that cannot be created.
 std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings);
 
-// The encoder OpenClipWriter would pick for settings (empty for pictures).
-std::string VideoEncoderName(const WriterSettings &settings);
+// The encoder OpenClipWriter would pick for settings (empty for pictures)
+// and how many frames it reorders (B-frames), which a container may not keep.
+struct EncoderFacts {
+  std::string name;
+  int reorder = 0;
+};
+EncoderFacts VideoEncoderFacts(const WriterSettings &settings);
 
 // True for the output names that write one picture per frame.
 bool IsPictureSequence(const std::string &path);
