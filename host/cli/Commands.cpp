@@ -9,7 +9,7 @@
 
 #include "Failure.h"
 #include "cli/Interrupt.h"
-#include "cli/PartInfo.h"
+#include "cli/Parts.h"
 #include "cli/Progress.h"
 #include "media/ClipReader.h"
 #include "media/ClipWriter.h"
