@@ -142,22 +142,17 @@ int RunRender(const Options &o, std::FILE *out) {
   std::unique_ptr<media::ClipWriter> writer;
   PassSpec pass{o.start, n, width, height, o.proxy};
   try {
-    media::WriterSettings settings;
-    settings.path = output;
-    settings.width = width;
-    settings.height = height;
-    settings.frameRate = info.frameRate;
-    settings.videoCodec = o.vcodec;
-    settings.sampleRate = sound ? info.sampleRate : 0;
-    settings.channels = sound ? info.channels : 0;
+    const media::WriterSettings settings{output, width, height, info.frameRate, o.vcodec,
+                                         sound ? info.sampleRate : 0, sound ? info.channels : 0};
+    media::WriterExtras extras;
     if (o.part) {
       driver.Describe(static_cast<SInt32>(n));  // the plug-in's first call settles its stored configuration
       const PartInfo part = PartOfPass(o, info, n, width, height, media::VideoEncoderFacts(settings));
-      settings.comment = part.Format();
+      extras.comment = part.Format();
       pass.first = part.First();
       pass.end = part.End();
     }
-    writer = media::OpenClipWriter(settings);
+    writer = media::OpenClipWriter(settings, extras);
   } catch (const media::MediaError &e) {
     throw Failure(output + ": " + e.what());
   }

@@ -127,16 +127,12 @@ int RunJoin(const Options &o, std::FILE *out) {
 
   std::unique_ptr<media::ClipWriter> writer;
   try {
-    media::WriterSettings settings;
-    settings.path = output;
-    settings.width = pass.width;
-    settings.height = pass.height;
-    settings.frameRate = rate;
-    settings.sampleRate = si ? si->sampleRate : 0;
-    settings.channels = si ? si->channels : 0;
-    settings.copyVideo = parts.front().video->codecpar;
+    const media::WriterSettings settings{output, pass.width, pass.height, rate, "", si ? si->sampleRate : 0,
+                                         si ? si->channels : 0};
+    media::WriterExtras extras;
+    extras.copyVideo = parts.front().video->codecpar;
     parts.front().video->codecpar->video_delay = pass.reorder;
-    writer = media::OpenClipWriter(settings);
+    writer = media::OpenClipWriter(settings, extras);
   } catch (const media::MediaError &e) {
     throw Failure(output + ": " + e.what());
   }

@@ -56,7 +56,7 @@ const AVCodec *VideoCodecFor(const AVOutputFormat *format, const std::string &wa
 
 class MuxedWriter final : public ClipWriter {
  public:
-  MuxedWriter(const WriterSettings &settings, const Container &container);
+  MuxedWriter(const WriterSettings &settings, const WriterExtras &extras, const Container &container);
   ~MuxedWriter() override { Abandon(); }
   void WriteFrame(const ArgbView &frame) override;
   void WriteAudio(const AudioBlock &samples) override;
@@ -99,7 +99,7 @@ class MuxedWriter final : public ClipWriter {
   bool done_ = false;
 };
 
-MuxedWriter::MuxedWriter(const WriterSettings &settings, const Container &container)
+MuxedWriter::MuxedWriter(const WriterSettings &settings, const WriterExtras &extras, const Container &container)
     : settings_(settings), temp_(TempNameBeside(settings.path)) {
   AVFormatContext *out = nullptr;
   Check(avformat_alloc_output_context2(&out, nullptr, container.format, settings.path.c_str()), "output set-up");
@@ -107,9 +107,9 @@ MuxedWriter::MuxedWriter(const WriterSettings &settings, const Container &contai
   videoStream_ = avformat_new_stream(out, nullptr);
   if (!videoStream_) throw std::bad_alloc();
   videoStream_->avg_frame_rate = settings.frameRate;
-  if (settings.copyVideo) {
+  if (extras.copyVideo) {
     videoStream_->time_base = av_inv_q(settings.frameRate);
-    Check(avcodec_parameters_copy(videoStream_->codecpar, settings.copyVideo), "video stream set-up");
+    Check(avcodec_parameters_copy(videoStream_->codecpar, extras.copyVideo), "video stream set-up");
     videoStream_->codecpar->codec_tag = 0;  // the source container's tag may mean nothing here
   } else {
     const AVCodec *codec = VideoCodecFor(out->oformat, settings.videoCodec);
@@ -118,7 +118,7 @@ MuxedWriter::MuxedWriter(const WriterSettings &settings, const Container &contai
     videoStream_->time_base = video_->Context()->time_base;
     Check(avcodec_parameters_from_context(videoStream_->codecpar, video_->Context()), "video stream set-up");
   }
-  if (!settings.comment.empty()) av_dict_set(&out->metadata, "comment", settings.comment.c_str(), 0);
+  if (!extras.comment.empty()) av_dict_set(&out->metadata, "comment", extras.comment.c_str(), 0);
   if (settings.sampleRate > 0 && settings.channels > 0) OpenAudio(container);
 
   RegisterTempFile(temp_);
@@ -389,7 +389,7 @@ EncoderFacts VideoEncoderFacts(const WriterSettings &settings) {
   return {};
 }
 
-std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings) {
+std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings, const WriterExtras &extras) {
   if (settings.width <= 0 || settings.height <= 0) throw MediaError("empty picture size");
   const std::string ext = Extension(settings.path);
   if (ext == ".png") {
@@ -398,7 +398,7 @@ std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings) {
     return std::make_unique<PictureSequenceWriter>(settings);
   }
   for (const Container &c : kContainers)
-    if (ext == c.extension) return std::make_unique<MuxedWriter>(settings, c);
+    if (ext == c.extension) return std::make_unique<MuxedWriter>(settings, extras, c);
   throw MediaError("unknown output type '" + ext + "' (use .mp4, .mkv, .mov, .nut, .avi or .png)");
 }
 

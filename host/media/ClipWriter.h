@@ -21,6 +21,9 @@ struct WriterSettings {
   std::string videoCodec;  // empty: the container's usual one
   int sampleRate = 0;      // 0: no sound track
   int channels = 0;
+};
+
+struct WriterExtras {
   std::string comment;  // the file's "comment" metadata, when not empty
   // Video copied as coded packets (WriteVideoPacket) instead of encoded.
   const AVCodecParameters *copyVideo = nullptr;
@@ -42,7 +45,7 @@ class ClipWriter {
 
 // Throws MediaError: unknown container or encoder, an encoder the container
 // cannot hold, an output that cannot be created.
-std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings);
+std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings, const WriterExtras &extras = {});
 
 // The encoder OpenClipWriter would pick for settings (empty for pictures)
 // and how many frames it reorders (B-frames), which a container may not keep.
