@@ -193,6 +193,7 @@ int RunRender(const Options &o, std::FILE *out) {
   }
 
   std::string extra;
+  if (o.part) extra = ", part " + std::to_string(o.part->first) + " of " + std::to_string(o.part->second);
   if (!o.input && !o.part) {
     const std::string picture =
         (std::filesystem::path(output).parent_path() / "demo-before-after.png").string();
