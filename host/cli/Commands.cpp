@@ -9,6 +9,7 @@
 
 #include "Failure.h"
 #include "cli/Interrupt.h"
+#include "cli/Parts.h"
 #include "cli/Progress.h"
 #include "cli/SameFile.h"
 #include "media/ClipReader.h"
@@ -53,6 +54,12 @@ OpenedClip OpenClip(const Options &o) {
     throw Failure(c.name + ": " + e.what());
   }
   return c;
+}
+
+std::string DefaultOutput(const Options &o) {
+  const std::string stem = o.input ? "zorvane-out" : "demo";
+  if (!o.part) return stem + ".mp4";
+  return stem + "-part" + std::to_string(o.part->first) + "of" + std::to_string(o.part->second) + ".mp4";
 }
 
 std::string LastFrameText(std::int64_t count) { return "the last frame (" + std::to_string(count - 1) + ")"; }
@@ -119,7 +126,7 @@ int RunInfo(const Options &o, std::FILE *out) {
 }
 
 int RunRender(const Options &o, std::FILE *out) {
-  const std::string output = o.output.value_or(o.input ? "zorvane-out.mp4" : "demo.mp4");
+  const std::string output = o.output.value_or(DefaultOutput(o));
   InstallInterruptHandlers(output);
   if (o.size) CheckOutputSize(output, o.size->first, o.size->second, o.vcodec);
   PluginBundle bundle(FindBundle(o.plugin));
@@ -133,6 +140,9 @@ int RunRender(const Options &o, std::FILE *out) {
     throw Failure(c.name + ": --start " + std::to_string(o.start) + " with --frames " + std::to_string(n) +
                   " runs past " + LastFrameText(count));
   const auto [width, height] = o.size.value_or(std::pair{info.width, info.height});
+  if (o.part && o.part->second > n)
+    throw UsageError("--part " + std::to_string(o.part->first) + "/" + std::to_string(o.part->second) +
+                     ": the pass has only " + std::to_string(n) + " frames");
   const bool sequence = media::IsPictureSequence(output);
   if (o.input) RefuseReplacingInput(*o.input, output, sequence ? n : 0);
   // Frames past the damage do not decode: a pass that reaches it writes nothing.
@@ -141,37 +151,49 @@ int RunRender(const Options &o, std::FILE *out) {
       throw Failure(c.name + ": " + c.reader->Damage() + "; nothing written");
   };
   refuseDamage();
-  // A proxy pass mixes no sound; pictures carry none.
-  const bool sound = info.sampleRate > 0 && !o.proxy && !sequence;
+  // A proxy pass mixes no sound; pictures carry none; parts are video only
+  // (join adds the pass's sound in one piece).
+  const bool sound = info.sampleRate > 0 && !o.proxy && !sequence && !o.part;
   StopIfInterrupted(output);
-
-  std::unique_ptr<media::ClipWriter> writer;
-  try {
-    writer = media::OpenClipWriter({output, width, height, info.frameRate, o.vcodec, sound ? info.sampleRate : 0,
-                                    sound ? info.channels : 0});
-  } catch (const media::MediaError &e) {
-    throw Failure(output + ": " + e.what());
-  }
 
   HostSession session(c.clip.get(), c.name);
   session.SetFades(static_cast<SInt32>(o.fadeIn), static_cast<SInt32>(o.fadeOut));
   if (sound) session.SetOutputSound(info.frameRate, info.sampleRate, info.channels);
   PluginDriver driver(bundle.Entry(), session);
-  Progress progress(n, !o.quiet && isatty(STDERR_FILENO));
+
+  std::unique_ptr<media::ClipWriter> writer;
+  PassSpec pass{o.start, n, width, height, o.proxy};
+  try {
+    const media::WriterSettings settings{output, width, height, info.frameRate, o.vcodec,
+                                         sound ? info.sampleRate : 0, sound ? info.channels : 0};
+    media::WriterExtras extras;
+    if (o.part) {
+      driver.Describe(static_cast<SInt32>(n));  // the plug-in's first call settles its stored configuration
+      const PartInfo part = PartOfPass(o, info, n, width, height, media::VideoEncoderFacts(settings));
+      extras.comment = part.Format();
+      pass.first = part.First();
+      pass.end = part.End();
+    }
+    writer = media::OpenClipWriter(settings, extras);
+  } catch (const media::MediaError &e) {
+    throw Failure(output + ": " + e.what());
+  }
+
+  const std::int64_t rendered = pass.end < 0 ? n : pass.end - pass.first;
+  Progress progress(rendered, !o.quiet && isatty(STDERR_FILENO));
   const std::int64_t shown = n / 2;  // the frame of the before-and-after picture
   media::ArgbImage after;
 
   try {
-    driver.RenderPass({o.start, n, width, height, o.proxy}, [&](std::int64_t r, const media::ArgbView &frame,
-                                                                const media::AudioBlock *samples) {
+    driver.RenderPass(pass, [&](std::int64_t r, const media::ArgbView &frame, const media::AudioBlock *samples) {
       writer->WriteFrame(frame);
       if (samples) writer->WriteAudio(*samples);
-      if (!o.input && r == shown) {
+      if (!o.input && !o.part && r == shown) {
         after = media::ArgbImage(frame.width, frame.height);
         for (int y = 0; y < frame.height; ++y)
           std::memcpy(after.View().Row(y), frame.Row(y), static_cast<std::size_t>(frame.width) * 4);
       }
-      progress.Update(r + 1);
+      progress.Update(r - pass.first + 1);
       return !Interrupted();
     });
   } catch (const media::MediaError &e) {
@@ -192,7 +214,8 @@ int RunRender(const Options &o, std::FILE *out) {
   }
 
   std::string extra;
-  if (!o.input) {
+  if (o.part) extra = ", part " + std::to_string(o.part->first) + " of " + std::to_string(o.part->second);
+  if (!o.input && !o.part) {
     const std::string picture =
         (std::filesystem::path(output).parent_path() / "demo-before-after.png").string();
     try {
@@ -208,8 +231,8 @@ int RunRender(const Options &o, std::FILE *out) {
                  n > 1 ? " to " : "", n > 1 ? media::SequenceFileName(output, n - 1).c_str() : "",
                  static_cast<long long>(n), width, height, extra.c_str());
   else
-    std::fprintf(out, "wrote %s (%lld frames of %dx%d, %s%s)%s\n", output.c_str(), static_cast<long long>(n), width,
-                 height, writer->VideoCodecName().c_str(), sound ? ", with sound" : "", extra.c_str());
+    std::fprintf(out, "wrote %s (%lld frames of %dx%d, %s%s)%s\n", output.c_str(), static_cast<long long>(rendered),
+                 width, height, writer->VideoCodecName().c_str(), sound ? ", with sound" : "", extra.c_str());
   return 0;
 }
 
@@ -274,6 +297,7 @@ int RunZorvane(int argc, char **argv) {
       case Command::Render: return RunRender(o, stdout);
       case Command::Thumbnail: return RunThumbnail(o, stdout);
       case Command::Configure: return RunConfigure(o, stdout);
+      case Command::Join: return RunJoin(o, stdout);
     }
   } catch (const Failure &f) {
     if (*f.what())

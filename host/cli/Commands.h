@@ -11,6 +11,7 @@ int RunInfo(const Options &options, std::FILE *out);
 int RunRender(const Options &options, std::FILE *out);
 int RunThumbnail(const Options &options, std::FILE *out);
 int RunConfigure(const Options &options, std::FILE *out);
+int RunJoin(const Options &options, std::FILE *out);  // in Join.cpp
 
 // Parses and runs; prints the one-line error and returns the exit status.
 int RunZorvane(int argc, char **argv);

@@ -6,15 +6,17 @@
 #include <set>
 
 #include "Failure.h"
+#include "media/ClipWriter.h"
 
 namespace zv::host {
 
 const char kUsage[] =
     "usage: zorvane render [INPUT] [-o OUTPUT] [--fade-in N] [--fade-out N] [--start N] [--frames N]\n"
-    "                      [--size WxH] [--vcodec NAME] [--proxy] [--plugin BUNDLE] [--quiet]\n"
+    "                      [--size WxH] [--vcodec NAME] [--proxy] [--part K/M] [--plugin BUNDLE] [--quiet]\n"
     "       zorvane thumbnail [INPUT] -o FILE.png [--at N] [--plugin BUNDLE] [--quiet]\n"
     "       zorvane configure [INPUT] [--frame N] [--script FILE] [--plugin BUNDLE]\n"
     "       zorvane info [--plugin BUNDLE]\n"
+    "       zorvane join PART... -o OUTPUT [--sound FROM] [--quiet]\n"
     "Without INPUT, render, thumbnail and configure use the built-in demo clip.\n";
 
 namespace {
@@ -22,7 +24,8 @@ namespace {
 const std::map<Command, std::set<std::string>> kAllowed = {
     {Command::Render,
      {"-o", "--output", "--fade-in", "--fade-out", "--start", "--frames", "--size", "--vcodec", "--proxy", "--plugin",
-      "--quiet"}},
+      "--quiet", "--part"}},
+    {Command::Join, {"-o", "--output", "--sound", "--quiet"}},
     {Command::Thumbnail, {"-o", "--output", "--at", "--size", "--frames", "--plugin", "--quiet"}},
     {Command::Info, {"--plugin", "--quiet"}},
     {Command::Configure, {"--frame", "--script", "--plugin", "--quiet"}},
@@ -53,6 +56,20 @@ std::pair<int, int> Size(const std::string &text) {
   return {w, h};
 }
 
+std::pair<std::int64_t, std::int64_t> Part(const std::string &text) {
+  const auto slash = text.find('/');
+  const auto bad = [&] { return UsageError("--part " + text + ": expected K/M, part K (1 to M) of M"); };
+  if (slash == std::string::npos) throw bad();
+  std::int64_t k = 0, m = 0;
+  const char *end = text.data() + text.size();
+  const auto [p, ec] = std::from_chars(text.data(), text.data() + slash, k);
+  const auto [q, ec2] = std::from_chars(text.data() + slash + 1, end, m);
+  if (ec != std::errc() || p != text.data() + slash || ec2 != std::errc() || q != end || m < 1 || k < 1 || k > m ||
+      m > std::numeric_limits<std::int32_t>::max())
+    throw bad();
+  return {k, m};
+}
+
 }  // namespace
 
 Options ParseOptions(const std::vector<std::string> &args) {
@@ -64,6 +81,7 @@ Options ParseOptions(const std::vector<std::string> &args) {
   else if (cmd == "thumbnail") o.command = Command::Thumbnail;
   else if (cmd == "info") o.command = Command::Info;
   else if (cmd == "configure") o.command = Command::Configure;
+  else if (cmd == "join") o.command = Command::Join;
   else throw UsageError("unknown command '" + cmd + "'");
 
   const std::set<std::string> &allowed = kAllowed.at(o.command);
@@ -106,13 +124,26 @@ Options ParseOptions(const std::vector<std::string> &args) {
       else if (arg == "--plugin") o.plugin = value;
       else if (arg == "--proxy") o.proxy = true;
       else if (arg == "--quiet") o.quiet = true;
+      else if (arg == "--part") o.part = Part(value);
+      else if (arg == "--sound") o.sound = value;
       continue;
     }
     if (o.command == Command::Info) throw UsageError("info takes no input file");
+    if (o.command == Command::Join) {
+      o.parts.push_back(arg);
+      continue;
+    }
     if (o.input) throw UsageError("more than one input: " + *o.input + " and " + arg);
     o.input = arg;
   }
   if (o.output && o.output->empty()) throw UsageError("-o needs a file name");
+  if (o.command == Command::Join) {
+    if (o.parts.empty()) throw UsageError("join needs the part files");
+    if (!o.output) throw UsageError("join needs -o OUTPUT");
+    if (media::IsPictureSequence(*o.output)) throw UsageError("join writes a video file, not a .png sequence");
+  }
+  if (o.part && o.output && media::IsPictureSequence(*o.output))
+    throw UsageError("--part writes a video file, not a .png sequence: " + *o.output);
   if (o.command == Command::Thumbnail) {
     if (!o.output) throw UsageError("thumbnail needs -o FILE.png");
     const std::string &out = *o.output;

@@ -1,9 +1,10 @@
 // The command line of zorvane:
 //   zorvane render [INPUT] [-o OUTPUT] [--fade-in N] [--fade-out N] [--start N] [--frames N]
-//                  [--size WxH] [--vcodec NAME] [--proxy] [--plugin BUNDLE] [--quiet]
+//                  [--size WxH] [--vcodec NAME] [--proxy] [--part K/M] [--plugin BUNDLE] [--quiet]
 //   zorvane thumbnail [INPUT] -o FILE.png [--at N] [--size WxH] [--frames N] [--plugin BUNDLE] [--quiet]
 //   zorvane configure [INPUT] [--frame N] [--script FILE] [--plugin BUNDLE]
 //   zorvane info [--plugin BUNDLE]
+//   zorvane join PART... -o OUTPUT [--sound FROM] [--quiet]
 #pragma once
 
 #include <cstdint>
@@ -15,7 +16,7 @@
 
 namespace zv::host {
 
-enum class Command { Help, Info, Render, Thumbnail, Configure };
+enum class Command { Help, Info, Render, Thumbnail, Configure, Join };
 
 struct Options {
   Command command = Command::Help;
@@ -25,6 +26,9 @@ struct Options {
   std::optional<std::string> script;  // configure: run the dialog on this script
   std::optional<std::int64_t> frames;
   std::optional<std::pair<int, int>> size;
+  std::optional<std::pair<std::int64_t, std::int64_t>> part;  // K of M; checked against the pass later
+  std::vector<std::string> parts;                              // join: the part files
+  std::optional<std::string> sound;                            // join: where the sound comes from
   std::string vcodec;
   std::string plugin;
   bool proxy = false;

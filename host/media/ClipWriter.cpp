@@ -57,13 +57,16 @@ const AVCodec *VideoCodecFor(const AVOutputFormat *format, const std::string &wa
 
 class MuxedWriter final : public ClipWriter {
  public:
-  MuxedWriter(const WriterSettings &settings, const Container &container);
+  MuxedWriter(const WriterSettings &settings, const WriterExtras &extras, const Container &container);
   ~MuxedWriter() override { Abandon(); }
   void WriteFrame(const ArgbView &frame) override;
   void WriteAudio(const AudioBlock &samples) override;
   void Finish() override;
   void Abandon() override;
-  std::string VideoCodecName() const override { return video_->Context()->codec->name; }
+  void WriteVideoPacket(AVPacket *packet) override;
+  std::string VideoCodecName() const override {
+    return video_ ? video_->Context()->codec->name : avcodec_get_name(videoStream_->codecpar->codec_id);
+  }
 
  private:
   struct OutputDeleter {
@@ -76,7 +79,7 @@ class MuxedWriter final : public ClipWriter {
   void OpenAudio(const Container &container);
   void DrainVideo();
   void EncodeAudio(bool flushing);
-  void Write(AVPacket *packet, AVCodecContext *ctx, AVStream *stream);
+  void Write(AVPacket *packet, AVRational from, AVStream *stream);
 
   WriterSettings settings_;
   std::string temp_;
@@ -97,19 +100,26 @@ class MuxedWriter final : public ClipWriter {
   bool done_ = false;
 };
 
-MuxedWriter::MuxedWriter(const WriterSettings &settings, const Container &container)
+MuxedWriter::MuxedWriter(const WriterSettings &settings, const WriterExtras &extras, const Container &container)
     : settings_(settings), temp_(TempNameBeside(settings.path)) {
   AVFormatContext *out = nullptr;
   Check(avformat_alloc_output_context2(&out, nullptr, container.format, settings.path.c_str()), "output set-up");
   output_.reset(out);
-  const AVCodec *codec = VideoCodecFor(out->oformat, settings.videoCodec);
-  video_ = std::make_unique<VideoEncoder>(codec, settings.width, settings.height, settings.frameRate,
-                                          out->oformat->flags & AVFMT_GLOBALHEADER);
   videoStream_ = avformat_new_stream(out, nullptr);
   if (!videoStream_) throw std::bad_alloc();
-  videoStream_->time_base = video_->Context()->time_base;
   videoStream_->avg_frame_rate = settings.frameRate;
-  Check(avcodec_parameters_from_context(videoStream_->codecpar, video_->Context()), "video stream set-up");
+  if (extras.copyVideo) {
+    videoStream_->time_base = av_inv_q(settings.frameRate);
+    Check(avcodec_parameters_copy(videoStream_->codecpar, extras.copyVideo), "video stream set-up");
+    videoStream_->codecpar->codec_tag = 0;  // the source container's tag may mean nothing here
+  } else {
+    const AVCodec *codec = VideoCodecFor(out->oformat, settings.videoCodec);
+    video_ = std::make_unique<VideoEncoder>(codec, settings.width, settings.height, settings.frameRate,
+                                            out->oformat->flags & AVFMT_GLOBALHEADER);
+    videoStream_->time_base = video_->Context()->time_base;
+    Check(avcodec_parameters_from_context(videoStream_->codecpar, video_->Context()), "video stream set-up");
+  }
+  if (!extras.comment.empty()) av_dict_set(&out->metadata, "comment", extras.comment.c_str(), 0);
   if (settings.sampleRate > 0 && settings.channels > 0) OpenAudio(container);
 
   RegisterTempFile(temp_);
@@ -126,7 +136,7 @@ MuxedWriter::MuxedWriter(const WriterSettings &settings, const Container &contai
   if (failed < 0) {
     Abandon();
     if (writeFailed || IsFileSystemError(failed)) throw MediaError("cannot write: " + AvErrorText(failed));
-    throw MediaError("a " + Extension(settings.path) + " file cannot hold " + codec->name + " video (" +
+    throw MediaError("a " + Extension(settings.path) + " file cannot hold " + VideoCodecName() + " video (" +
                      AvErrorText(failed) + ")");
   }
   headerWritten_ = true;
@@ -183,20 +193,27 @@ void MuxedWriter::OpenAudio(const Container &container) {
   audioFrame_ = NewFrame();
 }
 
-void MuxedWriter::Write(AVPacket *packet, AVCodecContext *ctx, AVStream *stream) {
+void MuxedWriter::Write(AVPacket *packet, AVRational from, AVStream *stream) {
   packet->stream_index = stream->index;
-  av_packet_rescale_ts(packet, ctx->time_base, stream->time_base);
+  av_packet_rescale_ts(packet, from, stream->time_base);
   Check(av_interleaved_write_frame(output_.get(), packet), "writing failed");
 }
 
 void MuxedWriter::DrainVideo() {
-  while (video_->Receive(packet_.get())) Write(packet_.get(), video_->Context(), videoStream_);
+  while (video_->Receive(packet_.get())) Write(packet_.get(), video_->Context()->time_base, videoStream_);
 }
 
 void MuxedWriter::WriteFrame(const ArgbView &frame) {
   video_->Send(frame, frames_++);
   DrainVideo();
   // A write the muxer made on its own (an index, a flush) fails here, not at the end.
+  if (output_->pb->error < 0) throw MediaError("writing failed: " + AvErrorText(output_->pb->error));
+}
+
+void MuxedWriter::WriteVideoPacket(AVPacket *packet) {
+  if (video_) throw std::logic_error("coded video given to an encoding writer");
+  Write(packet, av_inv_q(settings_.frameRate), videoStream_);
+  ++frames_;
   if (output_->pb->error < 0) throw MediaError("writing failed: " + AvErrorText(output_->pb->error));
 }
 
@@ -233,15 +250,17 @@ void MuxedWriter::EncodeAudio(bool flushing) {
     audioFrame_->pts = samplesOut_;
     samplesOut_ += n;
     Check(avcodec_send_frame(a, audioFrame_.get()), "sound encoding failed");
-    while (avcodec_receive_packet(a, packet_.get()) == 0) Write(packet_.get(), a, audioStream_);
+    while (avcodec_receive_packet(a, packet_.get()) == 0) Write(packet_.get(), a->time_base, audioStream_);
   }
 }
 
 void MuxedWriter::Finish() {
   if (done_) return;
   try {
-    video_->Flush();
-    DrainVideo();
+    if (video_) {
+      video_->Flush();
+      DrainVideo();
+    }
     if (audio_) {
       // What the resampler still holds, then the encoder's own delay.
       const int rest = swr_get_out_samples(swr_.get(), 0);
@@ -256,7 +275,7 @@ void MuxedWriter::Finish() {
       }
       EncodeAudio(true);
       Check(avcodec_send_frame(audio_.get(), nullptr), "sound encoding failed");
-      while (avcodec_receive_packet(audio_.get(), packet_.get()) == 0) Write(packet_.get(), audio_.get(), audioStream_);
+      while (avcodec_receive_packet(audio_.get(), packet_.get()) == 0) Write(packet_.get(), audio_->time_base, audioStream_);
     }
     Check(av_write_trailer(output_.get()), "writing failed");
     const int closed = avio_closep(&output_->pb);
@@ -292,6 +311,7 @@ class PictureSequenceWriter final : public ClipWriter {
   ~PictureSequenceWriter() override { Abandon(); }
   void WriteFrame(const ArgbView &frame) override;
   void WriteAudio(const AudioBlock &) override {}
+  void WriteVideoPacket(AVPacket *) override { throw MediaError("pictures cannot take coded video"); }
   void Finish() override;
   void Abandon() override;
   std::string VideoCodecName() const override { return "png"; }
@@ -378,7 +398,20 @@ std::string SequenceFileName(const std::string &path, std::int64_t index) {
   return name;
 }
 
-std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings) {
+EncoderFacts VideoEncoderFacts(const WriterSettings &settings) {
+  for (const Container &c : kContainers) {
+    if (Extension(settings.path) != c.extension) continue;
+    const AVOutputFormat *format = av_guess_format(c.format, nullptr, nullptr);
+    const AVCodec *codec = VideoCodecFor(format, settings.videoCodec);
+    // Only an opened encoder knows its reordering.
+    const VideoEncoder encoder(codec, settings.width, settings.height, settings.frameRate,
+                               format->flags & AVFMT_GLOBALHEADER);
+    return {codec->name, encoder.Context()->has_b_frames};
+  }
+  return {};
+}
+
+std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings, const WriterExtras &extras) {
   if (settings.width <= 0 || settings.height <= 0) throw MediaError("empty picture size");
   RemoveStaleTempFiles(settings.path);
   const std::string ext = Extension(settings.path);
@@ -388,7 +421,7 @@ std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings) {
     return std::make_unique<PictureSequenceWriter>(settings);
   }
   for (const Container &c : kContainers)
-    if (ext == c.extension) return std::make_unique<MuxedWriter>(settings, c);
+    if (ext == c.extension) return std::make_unique<MuxedWriter>(settings, extras, c);
   throw MediaError("unknown output type '" + ext + "' (use .mp4, .mkv, .mov, .nut, .avi or .png)");
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "media/Clip.h"
+#include "media/FFmpeg.h"
 #include "media/Image.h"
 
 namespace zv::media {
@@ -22,12 +23,20 @@ struct WriterSettings {
   int channels = 0;
 };
 
+struct WriterExtras {
+  std::string comment;  // the file's "comment" metadata, when not empty
+  // Video copied as coded packets (WriteVideoPacket) instead of encoded.
+  const AVCodecParameters *copyVideo = nullptr;
+};
+
 class ClipWriter {
  public:
   virtual ~ClipWriter() = default;
   virtual void WriteFrame(const ArgbView &frame) = 0;
   // The next samples of the sound track (planar float at the settings' rate).
   virtual void WriteAudio(const AudioBlock &samples) = 0;
+  // A coded packet for a writer opened with copyVideo, its times in frames.
+  virtual void WriteVideoPacket(AVPacket *packet) = 0;
   virtual void Finish() = 0;
   // Removes what was written; also what destroying an unfinished writer does.
   virtual void Abandon() = 0;
@@ -36,7 +45,15 @@ class ClipWriter {
 
 // Throws MediaError: unknown container or encoder, an encoder the container
 // cannot hold, an output that cannot be created.
-std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings);
+std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings, const WriterExtras &extras = {});
+
+// The encoder OpenClipWriter would pick for settings (empty for pictures)
+// and how many frames it reorders (B-frames), which a container may not keep.
+struct EncoderFacts {
+  std::string name;
+  int reorder = 0;
+};
+EncoderFacts VideoEncoderFacts(const WriterSettings &settings);
 
 // Throws MediaError when the output's type or encoder is unknown or the
 // encoder cannot take frames of the settings' size; writes nothing.

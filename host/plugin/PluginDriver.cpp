@@ -102,7 +102,8 @@ void PluginDriver::RenderPass(const PassSpec &pass, const FrameSink &sink) {
   if (begun == kPluginOK) {
     const media::ArgbView view = ViewOf(out.image);
     out.Clear();  // the plug-in fills frameRect, the whole frame, every time
-    for (std::int64_t r = 0; r < pass.frames; ++r) {
+    const std::int64_t end = pass.end < 0 ? pass.frames : pass.end;
+    for (std::int64_t r = pass.first; r < end; ++r) {
       session_.BeginFrame(r);
       p.selector = kPlugDoFrame;
       p.renderFrame = static_cast<SInt32>(r);

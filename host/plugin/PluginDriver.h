@@ -25,6 +25,10 @@ struct PassSpec {
   int width = 0;            // output frame size
   int height = 0;
   bool proxy = false;
+  // The frames of the pass to render, [first, end); end -1: to the pass's
+  // end. The plug-in still sees the whole pass, so a part matches it exactly.
+  std::int64_t first = 0;
+  std::int64_t end = -1;
 };
 
 // Called with each finished frame (its sound is null without output sound);

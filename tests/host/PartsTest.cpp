@@ -1,0 +1,134 @@
+// A pass rendered in parts and joined: the same clip as one render, and every
+// refusal leaves nothing behind.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <set>
+
+#include "HostTestUtil.h"
+#include "media/ClipReader.h"
+
+namespace zv::host {
+namespace {
+
+using test::Ffmpeg;
+using test::Scratch;
+using test::Zorvane;
+
+std::string MakeInput(const Scratch &dir) {
+  EXPECT_TRUE(Ffmpeg("-f lavfi -i testsrc2=s=64x48:r=30:d=1 -f lavfi -i sine=f=440:r=48000:d=1 -c:v ffv1 "
+                     "-c:a pcm_s16le " + (dir / "in.mkv")));
+  return dir / "in.mkv";
+}
+
+// Every frame's checksum and time, sound included.
+std::string FrameSums(const Scratch &dir, const std::string &name) {
+  EXPECT_TRUE(Ffmpeg("-i " + (dir / name) + " -f framemd5 " + (dir / "sums.txt")));
+  const std::string sums = test::Slurp(dir / "sums.txt");
+  std::filesystem::remove(dir / "sums.txt");
+  return sums;
+}
+
+void RenderParts(const Scratch &dir, int m, const std::string &args, const std::string &stem) {
+  for (int k = 1; k <= m; ++k) {
+    const test::Run run = Zorvane(dir, "render in.mkv " + args + " --quiet --part " + std::to_string(k) + "/" +
+                                           std::to_string(m) + " -o " + stem + std::to_string(k) + ".mkv");
+    ASSERT_EQ(run.status, 0) << run.err;
+  }
+}
+
+std::string PartList(int m, const std::string &stem, const std::string &ext = ".mkv") {
+  std::string list;
+  for (int k = m; k >= 1; --k) list += stem + std::to_string(k) + ext + " ";  // any order will do
+  return list;
+}
+
+TEST(Parts, LosslessPartsJoinIntoTheSingleRender) {
+  Scratch dir;
+  MakeInput(dir);
+  // Fades of 12 cross the boundaries of parts of 10 frames; then a pass of 6
+  // frames in 6 parts, each shorter than the fades.
+  for (const auto &[args, m] : {std::pair{std::string("--fade-in 12 --fade-out 12"), 3},
+                                std::pair{std::string("--start 4 --frames 6 --fade-in 4 --fade-out 4"), 6}}) {
+    const std::string lossless = " --vcodec ffv1 " + args;
+    ASSERT_EQ(Zorvane(dir, "render in.mkv -o single.mkv --quiet" + lossless).status, 0);
+    RenderParts(dir, m, lossless, "p");
+    const test::Run run = Zorvane(dir, "join " + PartList(m, "p") + "-o joined.mkv");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("with sound from in.mkv"), std::string::npos) << run.out;
+    const std::string single = FrameSums(dir, "single.mkv");
+    ASSERT_NE(single.find("\n1,"), std::string::npos);  // the sound is compared too
+    EXPECT_EQ(FrameSums(dir, "joined.mkv"), single) << args;
+  }
+}
+
+TEST(Parts, H264PartsJoinIntoACleanClipWithItsSound) {
+  Scratch dir;
+  MakeInput(dir);
+  for (const std::string ext : {".mp4", ".mkv"}) {
+    for (int k = 1; k <= 3; ++k)
+      ASSERT_EQ(Zorvane(dir, "render in.mkv --quiet --fade-in 8 --part " + std::to_string(k) + "/3 -o h" +
+                                 std::to_string(k) + ext).status, 0);
+    // The sound of a moved input, from where it is now.
+    std::filesystem::rename(dir / "in.mkv", dir / "moved.mkv");
+    test::Run run = Zorvane(dir, "join " + PartList(3, "h", ext) + "-o joined" + ext);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("in.mkv: the parts' input is not here"), std::string::npos) << run.err;
+    run = Zorvane(dir, "join " + PartList(3, "h", ext) + "-o joined" + ext + " --sound moved.mkv --quiet");
+    std::filesystem::rename(dir / "moved.mkv", dir / "in.mkv");
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const std::string out = dir / ("joined" + ext);
+    const std::string errors = dir / "errors.txt", pcm = dir / "sound.raw";
+    ASSERT_TRUE(Ffmpeg("-v warning -i " + out + " -f null - 2> " + errors));
+    EXPECT_EQ(test::Slurp(errors), "") << ext;
+    media::ClipReader joined(out);
+    EXPECT_EQ(joined.Info().frameCount, 30) << ext;
+    ASSERT_TRUE(Ffmpeg("-i " + out + " -map 0:a -f s16le -ac 1 " + pcm));
+    const auto samples = static_cast<std::int64_t>(std::filesystem::file_size(pcm) / 2);
+    EXPECT_NEAR(samples, 48000, 1600) << ext;  // within a frame of the picture's second
+  }
+}
+
+TEST(Parts, RefusalsNameThePartAndLeaveNothing) {
+  Scratch dir;
+  MakeInput(dir);
+  RenderParts(dir, 3, "--vcodec ffv1", "p");
+  ASSERT_EQ(Zorvane(dir, "render in.mkv --quiet --vcodec ffv1 --fade-in 2 --part 2/3 -o faded.mkv").status, 0);
+  ASSERT_EQ(Zorvane(dir, "render in.mkv --quiet --vcodec png --part 2/3 -o png.mkv").status, 0);
+  ASSERT_EQ(Zorvane(dir, "render in.mkv --quiet --vcodec ffv1 --part 2/4 -o quarter.mkv").status, 0);
+  const auto files = [&] {
+    std::set<std::string> names;
+    for (const auto &e : std::filesystem::directory_iterator(dir.Path())) names.insert(e.path().filename());
+    return names;
+  };
+  const std::set<std::string> before = files();
+  const struct {
+    std::string args, error;
+    int status;
+  } cases[] = {
+      {"join p1.mkv p3.mkv -o out.mkv", "part 2 of 3 is missing", 1},
+      {"join p1.mkv p2.mkv p2.mkv p3.mkv -o out.mkv", "p2.mkv: part 2 of 3 again", 1},
+      {"join p1.mkv faded.mkv p3.mkv -o out.mkv", "faded.mkv: not of the same pass as p1.mkv: rendered with other fades", 1},
+      {"join p1.mkv quarter.mkv p3.mkv -o out.mkv", "quarter.mkv: not of the same pass as p1.mkv: one of 4 parts", 1},
+      {"join p1.mkv png.mkv p3.mkv -o out.mkv", "png.mkv: encoded with png, not ffv1", 1},
+      {"join p1.mkv in.mkv p3.mkv -o out.mkv", "in.mkv: not a part of a render pass", 1},
+      {"join p1.mkv p2.mkv p3.mkv -o p2.mkv", "p2.mkv: this is the input p2.mkv", 1},
+      {"join p1.mkv p2.mkv p3.mkv", "join needs -o OUTPUT", 2},
+      {"render in.mkv --part 0/3 -o out.mkv", "--part 0/3: expected K/M", 2},
+      {"render in.mkv --part 4/3 -o out.mkv", "--part 4/3", 2},
+      {"render in.mkv --part two/3 -o out.mkv", "--part two/3", 2},
+      {"render in.mkv --part 1/31 -o out.mkv", "--part 1/31: the pass has only 30 frames", 2},
+      {"render in.mkv --part 1/2 -o out.png", "not a .png sequence", 2},
+  };
+  for (const auto &c : cases) {
+    const test::Run run = Zorvane(dir, c.args);
+    EXPECT_EQ(run.status, c.status) << c.args;
+    EXPECT_NE(run.err.find(c.error), std::string::npos) << c.args << "\n" << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(files(), before) << c.args;
+  }
+}
+
+}  // namespace
+}  // namespace zv::host
