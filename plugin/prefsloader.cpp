@@ -20,7 +20,7 @@ std::string lgLastSavePath;      // the file it tried
 
 // Names the preferences file; fnfErr only when the file does not exist yet.
 // A folder that cannot be found is dirNFErr whatever FindFolder said, so the
-// caller never takes it for a missing file and uses the unfilled spec.
+// caller never takes it for a missing file and uses the unfilled FSSpec.
 OSErr MakePrefsSpec(FSSpec *theSpec) {
   short vRefNum = 0;
   long dirID = 0;

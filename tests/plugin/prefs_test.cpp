@@ -227,7 +227,7 @@ TEST(PrefsFile, SomethingElseInTheWayIsUnreadableAndAStoreSaysWhy) {
   }
 }
 
-// With no Preferences folder the file's specification is never filled, so
+// With no Preferences folder the file's FSSpec is never filled, so
 // nothing may be created from it.
 TEST(PrefsFile, NoPreferencesFolderCreatesNothing) {
   TempPreferences prefs;
