@@ -1,4 +1,5 @@
-// Standard alerts in their standard-error form.
+// Standard alerts in their standard-error form, without a toolkit to show them:
+// one line each, answered with the default button.
 
 #include "Dialogs.h"
 
@@ -7,37 +8,26 @@
 
 namespace {
 
-// Runs a caution alert like the plug-in's warnings and returns what stderr saw.
-std::string RunAlert(CFStringRef headline, CFStringRef text, CFStringRef cancel, DialogItemIndex *hit) {
-  AlertStdCFStringAlertParamRec param{kStdCFStringAlertVersionOne, true, false, CFSTR("ok"), cancel, nullptr,
-                                      kAlertStdAlertOKButton, kAlertStdAlertCancelButton, kWindowDefaultPosition, 0};
-  DialogRef alert = nullptr;
-  EXPECT_EQ(CreateStandardAlert(kAlertCautionAlert, headline, text, &param, &alert), noErr);
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(RunStandardAlert(alert, nullptr, hit), noErr);
-  return testing::internal::GetCapturedStderr();
-}
-
 TEST(StandardAlert, WritesOneLineAndAnswersWithTheDefaultButton) {
+  AlertStdCFStringAlertParamRec withCancel{kStdCFStringAlertVersionOne, true, false, CFSTR("ok"), CFSTR("Cancel"), nullptr,
+                                           kAlertStdAlertOKButton, kAlertStdAlertCancelButton, kWindowDefaultPosition, 0};
+  const std::tuple<AlertType, CFStringRef, CFStringRef, AlertStdCFStringAlertParamRec *, const char *> cases[] = {
+      {kAlertCautionAlert, CFSTR("Internal Notification:"), CFSTR("Frame too small"), &withCancel,
+       "Internal Notification:: Frame too small\n"},
+      {kAlertCautionAlert, CFSTR("Careful"), CFSTR(""), &withCancel, "Careful\n"},
+      {kAlertCautionAlert, CFSTR("Two\nlines"), CFSTR("and\rmore"), &withCancel, "Two lines: and more\n"},
+      {kAlertStopAlert, CFSTR("Assertion Failure"), CFSTR("Assertion failed in: here"), nullptr,
+       "Assertion Failure: Assertion failed in: here\n"}};
+  for (const auto &[type, headline, text, param, line] : cases) {
+    DialogRef alert = nullptr;
+    ASSERT_EQ(CreateStandardAlert(type, headline, text, param, &alert), noErr);
+    DialogItemIndex hit = 0;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RunStandardAlert(alert, nullptr, &hit), noErr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), line);
+    EXPECT_EQ(hit, 1) << line;
+  }
   DialogItemIndex hit = 0;
-  EXPECT_EQ(RunAlert(CFSTR("Internal Notification:"), CFSTR("Frame too small"), nullptr, &hit),
-            "Internal Notification:: Frame too small\n");
-  EXPECT_EQ(hit, 1);
-  hit = 0;
-  EXPECT_EQ(RunAlert(CFSTR("Careful"), CFSTR(""), CFSTR("Cancel"), &hit), "Careful\n");
-  EXPECT_EQ(hit, 1);
-  EXPECT_EQ(RunAlert(CFSTR("Two\nlines"), CFSTR("and\rmore"), nullptr, &hit), "Two lines: and more\n");
-
-  // A stop alert without parameters has one default button.
-  DialogRef stop = nullptr;
-  ASSERT_EQ(CreateStandardAlert(kAlertStopAlert, CFSTR("Assertion Failure"), CFSTR("Assertion failed in: here"),
-                                nullptr, &stop),
-            noErr);
-  testing::internal::CaptureStderr();
-  RunStandardAlert(stop, nullptr, &hit);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Assertion Failure: Assertion failed in: here\n");
-  EXPECT_EQ(hit, 1);
-
   EXPECT_EQ(CreateStandardAlert(kAlertStopAlert, CFSTR("x"), nullptr, nullptr, nullptr), paramErr);
   EXPECT_EQ(RunStandardAlert(nullptr, nullptr, &hit), paramErr);
 }
