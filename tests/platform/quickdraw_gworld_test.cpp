@@ -36,14 +36,11 @@ TEST(QuickDrawImage, LayoutBoundsAndZeroedBuffer) {
 TEST(QuickDrawImage, BadRequestsFailAndLeaveNoImage) {
   const Rect ok{0, 0, 4, 4};
   GWorldPtr gw;
-  for (short depth : {1, 8, 16, 24, 31, 64}) {
+  const std::pair<short, Rect> bad[] = {{1, ok},  {8, ok},  {16, ok}, {24, ok}, {31, ok}, {64, ok}, {32, {0, 0, 0, 4}},
+                                        {32, {0, 0, 4, 0}}, {32, {5, 5, 4, 6}}, {32, {5, 5, 6, 4}}};
+  for (const auto &[depth, r] : bad) {
     gw = kStale;
-    EXPECT_EQ(NewGWorld(&gw, depth, &ok, nullptr, nullptr, 0), paramErr) << depth;
-    EXPECT_EQ(gw, nullptr);
-  }
-  for (Rect r : {Rect{0, 0, 0, 4}, Rect{0, 0, 4, 0}, Rect{5, 5, 4, 6}, Rect{5, 5, 6, 4}}) {
-    gw = kStale;
-    EXPECT_EQ(NewGWorld(&gw, 32, &r, nullptr, nullptr, 0), paramErr);
+    EXPECT_EQ(NewGWorld(&gw, depth, &r, nullptr, nullptr, 0), paramErr) << depth;
     EXPECT_EQ(gw, nullptr);
   }
   EXPECT_EQ(NewGWorld(&gw, 32, nullptr, nullptr, nullptr, 0), paramErr);
@@ -69,48 +66,22 @@ TEST(QuickDrawImage, ReusedBufferComesBackZeroed) {
   EXPECT_NE(GetPixBaseAddr(GetGWorldPixMap(a.gw())), GetPixBaseAddr(GetGWorldPixMap(b.gw())));
 }
 
-// A locked image stays locked across someone else's save, lock and restore.
-TEST(QuickDrawImage, LockStateIsSavedAndRestored) {
-  Image img(8, 8);
-  PixMapHandle pm = GetGWorldPixMap(img.gw());
-  const Ptr base = GetPixBaseAddr(pm);
-  const GWorldFlags before = GetPixelsState(pm);
-  EXPECT_EQ(before & pixelsLocked, 0u) << "new images start unlocked";
-  EXPECT_TRUE(LockPixels(pm));
-  const GWorldFlags locked = GetPixelsState(pm);
-  EXPECT_NE(locked & pixelsLocked, 0u);
-  LockPixels(pm);
-  SetPixelsState(pm, locked);
-  EXPECT_NE(GetPixelsState(pm) & pixelsLocked, 0u);
-  SetPixelsState(pm, before);
-  EXPECT_EQ(GetPixelsState(pm) & pixelsLocked, 0u);
-  EXPECT_EQ(GetPixBaseAddr(pm), base);
-  EXPECT_FALSE(LockPixels(nullptr));
-}
-
-TEST(QuickDrawPort, CurrentPortDeviceAndColoursSaveAndRestore) {
+// Saving and restoring the current port, device and lock state is checked where
+// the plug-in relies on it: Glue.PortDeviceAndLockStateComeBackAsTheyWere in tests/plugin/glue_test.cpp.
+TEST(QuickDrawPort, EachPortKeepsItsOwnColours) {
   Image a(2, 2), b(2, 2);
-  CGrafPtr savedPort, port;
-  GDHandle savedDevice, device;
-  GetGWorld(&savedPort, &savedDevice);
-  EXPECT_EQ(savedDevice, GetGDevice());
-  SetGWorld(a.gw(), nullptr);
+  PortScope scope(a.gw());
   const RGBColor red{0xFFFF, 0, 0};
   RGBForeColor(&red);
   SetPort(b.gw());
-  GetGWorld(&port, &device);
-  EXPECT_TRUE(port == b.gw() && device == GetGDevice());
   RGBColor fore, back;
   GetForeColor(&fore);
   GetBackColor(&back);
-  EXPECT_EQ(fore.red, 0) << "each port keeps its own colours, black on white at first";
+  EXPECT_EQ(fore.red, 0) << "black on white at first";
   EXPECT_EQ(back.red & back.green & back.blue, 0xFFFF);
   SetPort(a.gw());
   GetForeColor(&fore);
   EXPECT_EQ(fore.red, 0xFFFF);
-  SetGWorld(savedPort, savedDevice);
-  GetGWorld(&port, &device);
-  EXPECT_EQ(port, savedPort);
 }
 
 TEST(QuickDrawPort, DisposedPortIsNeverCurrent) {
