@@ -153,12 +153,7 @@ TEST(DamagedResourceFile, OffsetsAndCountsPointingOutsideAreRefused) {
   const std::size_t map = good[4] << 24 | good[5] << 16 | good[6] << 8 | good[7];
   const std::size_t types = map + 28;
   const std::size_t firstReference = types + 18;
-  struct Poke {
-    const char *what;
-    std::size_t at;
-    Bytes bytes;
-  };
-  const Poke pokes[] = {
+  const std::tuple<const char *, std::size_t, Bytes> pokes[] = {
       {"data offset past the end", 0, {0, 0x10, 0, 0}},
       {"data offset inside the header", 0, {0, 0, 0, 4}},
       {"map offset past the end", 4, {0x7F, 0, 0, 0}},
@@ -184,10 +179,10 @@ TEST(DamagedResourceFile, OffsetsAndCountsPointingOutsideAreRefused) {
       {"resource length past the data area", 256, {0x7F, 0xFF, 0xFF, 0xFF}},
       {"name length past the map", good.size() - 1, {0xFF}},  // the last name, ""
   };
-  for (const Poke &poke : pokes) {
-    SCOPED_TRACE(poke.what);
+  for (const auto &[what, at, bytes] : pokes) {
+    SCOPED_TRACE(what);
     Bytes bad = good;
-    std::copy(poke.bytes.begin(), poke.bytes.end(), bad.begin() + static_cast<std::ptrdiff_t>(poke.at));
+    std::copy(bytes.begin(), bytes.end(), bad.begin() + static_cast<std::ptrdiff_t>(at));
     ASSERT_NE(bad, good);
     ExpectRefused(bad);
   }
