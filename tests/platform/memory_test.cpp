@@ -50,8 +50,7 @@ TEST(Memory, HandlesResizeBehindAFixedMasterPointer) {
   ASSERT_NE(h, nullptr);
   EXPECT_TRUE(AllZero(*h, 8));
   std::memcpy(*h, "ABCDEFGH", 8);
-  SetHandleSize(h, 100000);
-  EXPECT_EQ(MemError(), noErr);
+  EXPECT_EQ((SetHandleSize(h, 100000), MemError()), noErr);
   EXPECT_EQ(GetHandleSize(h), 100000);
   EXPECT_EQ(std::memcmp(*h, "ABCDEFGH", 8), 0);
   std::memset(*h + 8, 1, 100000 - 8);
@@ -59,15 +58,12 @@ TEST(Memory, HandlesResizeBehindAFixedMasterPointer) {
   EXPECT_EQ(GetHandleSize(h), 3);
 
   // A failed resize leaves the handle as it was.
-  SetHandleSize(h, -5);
-  EXPECT_EQ(MemError(), memFullErr);
+  EXPECT_EQ((SetHandleSize(h, -5), MemError()), memFullErr);
   zv::memory::FailAllocationAfter(1);
-  SetHandleSize(h, 64);
-  EXPECT_EQ(MemError(), memFullErr);
+  EXPECT_EQ((SetHandleSize(h, 64), MemError()), memFullErr);
   EXPECT_EQ(GetHandleSize(h), 3);
   EXPECT_EQ(std::memcmp(*h, "ABC", 3), 0);
-  SetHandleSize(nullptr, 4);
-  EXPECT_EQ(MemError(), nilHandleErr);
+  EXPECT_EQ((SetHandleSize(nullptr, 4), MemError()), nilHandleErr);
   DisposeHandle(h);
   EXPECT_EQ(zv::memory::LiveBlockCount(), live);
 }

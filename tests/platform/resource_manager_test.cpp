@@ -73,10 +73,8 @@ class ResourceFileTest : public ::testing::Test {
 TEST_F(ResourceFileTest, ResourcesAddedAreFoundAtOnceAndSavedWithTheirNames) {
   FSSpec fileSpec;
   zv::FSSpecOfPath(temp / "tolvi-Prefs", &fileSpec);
-  FSpCreateResFile(&fileSpec, ZV_FOURCC('q', 'm', 'v', 'r'), kPref, -1);
-  EXPECT_EQ(ResError(), noErr);
-  FSpCreateResFile(&fileSpec, ZV_FOURCC('q', 'm', 'v', 'r'), kPref, -1);
-  EXPECT_EQ(ResError(), dupFNErr);
+  EXPECT_EQ((FSpCreateResFile(&fileSpec, ZV_FOURCC('q', 'm', 'v', 'r'), kPref, -1), ResError()), noErr);
+  EXPECT_EQ((FSpCreateResFile(&fileSpec, ZV_FOURCC('q', 'm', 'v', 'r'), kPref, -1), ResError()), dupFNErr);
   const short refNum = Open("tolvi-Prefs");
   Handle h = HandleWith("record");
   AddResource(h, kPref, 1, kConfigSettings);
@@ -101,8 +99,7 @@ TEST_F(ResourceFileTest, HandlesAreReleasedDetachedOrDisposedOfAtClose) {
 
   Handle detached = Get1Resource(kPref, 2);
   DetachResource(detached);
-  ReleaseResource(detached);  // no longer a resource
-  EXPECT_EQ(ResError(), resNotFound);
+  EXPECT_EQ((ReleaseResource(detached), ResError()), resNotFound);  // no longer a resource
   EXPECT_NE(Get1Resource(kPref, 2), detached);
   CloseResFile(refNum);
   // Closing disposed of the two attached handles; the detached one is ours.
@@ -116,33 +113,26 @@ TEST_F(ResourceFileTest, RefusedCallsLeaveTheFileAlone) {
   const std::string path = MakeFile("f", {{kPref, 1, std::nullopt, 0, {'a'}}});
   const Bytes before = ReadBytes(path);
   Handle spare = HandleWith("x");
-  AddResource(spare, kPref, 9, nullptr);  // no file open
-  EXPECT_EQ(ResError(), addResFailed);
+  EXPECT_EQ((AddResource(spare, kPref, 9, nullptr), ResError()), addResFailed);  // no file open
 
   ASSERT_GT(Open("f", fsRdPerm), 0);
-  AddResource(spare, kPref, 9, nullptr);
-  EXPECT_EQ(ResError(), addResFailed);
-  RemoveResource(Get1Resource(kPref, 1));
-  EXPECT_EQ(ResError(), rmvResFailed);
+  EXPECT_EQ((AddResource(spare, kPref, 9, nullptr), ResError()), addResFailed);
+  EXPECT_EQ((RemoveResource(Get1Resource(kPref, 1)), ResError()), rmvResFailed);
   CloseResFile(CurResFile());
 
   const short refNum = Open("f", fsRdWrPerm);
   ASSERT_GT(refNum, 0);
   for (Handle h : {spare, Get1Resource(kPref, 1), Handle{}}) {  // a duplicate id, already a resource, none
-    AddResource(h, kPref, h == spare ? 1 : 2, nullptr);
-    EXPECT_EQ(ResError(), addResFailed);
+    EXPECT_EQ((AddResource(h, kPref, h == spare ? 1 : 2, nullptr), ResError()), addResFailed);
   }
-  RemoveResource(spare);
-  EXPECT_EQ(ResError(), rmvResFailed);
+  EXPECT_EQ((RemoveResource(spare), ResError()), rmvResFailed);
   UseResFile(refNum + 100);
   EXPECT_EQ(CurResFile(), refNum);
 
   // An addition not yet written cannot be released: its contents would be lost.
   AddResource(spare, kPref, 9, nullptr);
-  ReleaseResource(spare);
-  EXPECT_EQ(ResError(), resAttrErr);
-  RemoveResource(spare);
-  EXPECT_EQ(ResError(), noErr);
+  EXPECT_EQ((ReleaseResource(spare), ResError()), resAttrErr);
+  EXPECT_EQ((RemoveResource(spare), ResError()), noErr);
   DisposeHandle(spare);
   CloseResFile(refNum);
   EXPECT_EQ(ReadBytes(path), before);
@@ -168,8 +158,7 @@ TEST_F(ResourceFileTest, TheChainIsSearchedFromTheCurrentFileDown) {
   CloseResFile(b);
   EXPECT_EQ(CurResFile(), a);  // the next one down
   CloseResFile(a);
-  CloseResFile(a);
-  EXPECT_EQ(ResError(), resFNotFound);
+  EXPECT_EQ((CloseResFile(a), ResError()), resFNotFound);
 }
 
 TEST_F(ResourceFileTest, AFileBeyondTheFormatsLimitsIsNotWritten) {
@@ -179,14 +168,12 @@ TEST_F(ResourceFileTest, AFileBeyondTheFormatsLimitsIsNotWritten) {
   Handle big = NewHandleClear(1 << 24);  // pushes the next resource past 3-byte offsets
   AddResource(big, kBig, 1, nullptr);
   AddResource(HandleWith("x"), kBig, 2, nullptr);
-  UpdateResFile(refNum);
-  EXPECT_EQ(ResError(), addResFailed);
+  EXPECT_EQ((UpdateResFile(refNum), ResError()), addResFailed);
   EXPECT_EQ(ReadBytes(path), before);
 
   RemoveResource(big);
   DisposeHandle(big);
-  CloseResFile(refNum);
-  EXPECT_EQ(ResError(), noErr);
+  EXPECT_EQ((CloseResFile(refNum), ResError()), noErr);
   EXPECT_EQ(zv::rsrc::ParseResourceFile(ReadBytes(path))->resources.size(), 2u);
 }
 
@@ -224,8 +211,7 @@ TEST_F(ResourceFileTest, ASaveInterruptedAtAnyStepLeavesTheOldFileOrTheNewWhole)
     EXPECT_EQ(ReadBytes(path), steps[failing] == zv::WriteStep::SyncFolder ? newBytes : oldBytes);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), {}), 1) << "temporary file left";
     // The changes are still pending: the next try writes them.
-    CloseResFile(refNum);
-    EXPECT_EQ(ResError(), noErr);
+    EXPECT_EQ((CloseResFile(refNum), ResError()), noErr);
     EXPECT_EQ(ReadBytes(path), newBytes);
   }
 }
