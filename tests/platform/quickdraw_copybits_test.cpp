@@ -25,7 +25,9 @@ void paintPattern(const Image &img) {
     for (int x = b.left; x < b.right; ++x) img.at(x, y) = pattern(x - b.left, y - b.top);
 }
 
-void copy(const Image &src, const Image &dst, Rect s, Rect d) { CopyBits(src.bits(), dst.bits(), &s, &d, srcCopy, nullptr); }
+void copy(const Image &src, const Image &dst, Rect s, Rect d) {
+  CopyBits(src.bits(), dst.bits(), &s, &d, srcCopy, nullptr);
+}
 
 // Every pixel of dst against want(x, y), in bounds coordinates.
 template <class Want>

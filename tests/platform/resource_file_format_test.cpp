@@ -118,7 +118,8 @@ TEST(ResourceFileLimits, WritingRefusesWhatTheLayoutCannotHold) {
 
   // Data offsets have three bytes: the last resource must start by 0xFFFFFF.
   for (std::uint32_t size : {(1u << 24) - 5, (1u << 24) - 4})
-    EXPECT_EQ(refused({0, {{kPref, 1, std::nullopt, 0, Bytes(size)}, {kPref, 2, std::nullopt, 0, {}}}}), size == (1u << 24) - 4) << size;
+    EXPECT_EQ(refused({0, {{kPref, 1, std::nullopt, 0, Bytes(size)}, {kPref, 2, std::nullopt, 0, {}}}}),
+              size == (1u << 24) - 4) << size;
 
   // The name list's offset in the map is a signed 2-byte number.
   auto manyResources = [](int count, std::optional<std::string> name) {

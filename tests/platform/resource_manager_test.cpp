@@ -37,7 +37,8 @@ Bytes ReadBytes(const std::string &path) {
 }
 
 void WriteBytes(const std::string &path, const Bytes &bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 class ResourceFileTest : public ::testing::Test {
