@@ -30,7 +30,6 @@ class Image {
   Image(short width, short height) : Image(0, 0, height, width) {}
   ~Image() { DisposeGWorld(gw_); }
   Image(const Image &) = delete;
-  Image &operator=(const Image &) = delete;
 
   GWorldPtr gw() const { return gw_; }
   const BitMap *bits() const { return GetPortBitMapForCopyBits(gw_); }
@@ -44,26 +43,21 @@ class Image {
     return reinterpret_cast<std::uint8_t *>(GetPixBaseAddr(GetGWorldPixMap(gw_))) + (y - bounds().top) * rowBytes();
   }
   Px &at(int x, int y) const { return *reinterpret_cast<Px *>(row(y) + 4 * (x - bounds().left)); }
-
   void fill(Px p) const {
-    const Rect b = bounds();
-    for (int y = b.top; y < b.bottom; ++y)
-      for (int x = b.left; x < b.right; ++x) at(x, y) = p;
+    for (int y = bounds().top; y < bounds().bottom; ++y)
+      for (int x = bounds().left; x < bounds().right; ++x) at(x, y) = p;
   }
 
   // One character per pixel, rows top to bottom; pixels not in the legend show as '?'.
   std::vector<std::string> picture(const std::vector<std::pair<char, Px>> &legend) const {
-    const Rect b = bounds();
     std::vector<std::string> rows;
-    for (int y = b.top; y < b.bottom; ++y) {
-      std::string line;
-      for (int x = b.left; x < b.right; ++x) {
-        char c = '?';
+    for (int y = bounds().top; y < bounds().bottom; ++y) {
+      rows.emplace_back();
+      for (int x = bounds().left; x < bounds().right; ++x) {
+        rows.back() += '?';
         for (const auto &[ch, px] : legend)
-          if (at(x, y) == px) c = ch;
-        line += c;
+          if (at(x, y) == px) rows.back().back() = ch;
       }
-      rows.push_back(line);
     }
     return rows;
   }
@@ -73,17 +67,14 @@ class Image {
 };
 
 // Makes a port current for one test and puts the previous one back.
-class PortScope {
- public:
+struct PortScope {
+  CGrafPtr savedPort = nullptr;
+  GDHandle savedDevice = nullptr;
   explicit PortScope(GWorldPtr port) {
-    GetGWorld(&savedPort_, &savedDevice_);
+    GetGWorld(&savedPort, &savedDevice);
     SetGWorld(port, nullptr);
   }
-  ~PortScope() { SetGWorld(savedPort_, savedDevice_); }
-
- private:
-  CGrafPtr savedPort_ = nullptr;
-  GDHandle savedDevice_ = nullptr;
+  ~PortScope() { SetGWorld(savedPort, savedDevice); }
 };
 
 }  // namespace qdtest

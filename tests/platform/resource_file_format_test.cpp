@@ -58,16 +58,11 @@ TEST(ResourceFileLayout, EmptyFileIsHeaderReservedAreaAndABareMap) {
 TEST(ResourceFileLayout, OneStringListMatchesHandComputedBytes) {
   const std::string items[] = {"x"};
   const ResourceFile file{0, {{kStr, 128, "ab", 0, *zv::rsrc::MakeStringList(items)}}};
-  const Bytes expected = Concat({
-      Header(8, 53),
-      Bytes(240, 0),
-      {0, 0, 0, 4, /*STR# count, not minus one*/ 0, 1, 1, 'x'},
-      Header(8, 53),
-      {0, 0, 0, 0, 0, 0, 0, 0, /*type list at*/ 0, 28, /*name list at*/ 0, 50},
-      {0, 0, 'S', 'T', 'R', '#', /*count - 1*/ 0, 0, /*references at*/ 0, 10},
-      {/*id*/ 0, 128, /*name at*/ 0, 0, /*attributes*/ 0, /*data at*/ 0, 0, 0, /*handle*/ 0, 0, 0, 0},
-      {2, 'a', 'b'},
-  });
+  const Bytes expected = Concat({Header(8, 53), Bytes(240, 0), {0, 0, 0, 4, /*STR# count, not minus one*/ 0, 1, 1, 'x'},
+                                 Header(8, 53), {0, 0, 0, 0, 0, 0, 0, 0, /*type list at*/ 0, 28, /*name list at*/ 0, 50},
+                                 {0, 0, 'S', 'T', 'R', '#', /*count - 1*/ 0, 0, /*references at*/ 0, 10},
+                                 {/*id*/ 0, 128, /*name at*/ 0, 0, /*attributes*/ 0, /*data at*/ 0, 0, 0,
+                                  /*handle*/ 0, 0, 0, 0, /*name*/ 2, 'a', 'b'}});
   EXPECT_EQ(Serialised(file), expected);
   EXPECT_EQ(ParseResourceFile(expected), file);
 }
@@ -84,14 +79,8 @@ TEST(ResourceFileLayout, ReferenceListsFollowTheTypeListInItsOrder) {
   EXPECT_EQ(Bytes(bytes.begin() + types + 10, bytes.begin() + types + 14), (Bytes{'P', 'r', 'e', 'f'}));
   EXPECT_EQ(bytes[types + 17], 18 + 24);  // then Pref's
   // Resources of a type come back together, in the order given.
-  const auto parsed = ParseResourceFile(bytes);
-  ASSERT_TRUE(parsed);
-  ASSERT_EQ(parsed->resources.size(), 4u);
-  EXPECT_EQ(parsed->resources[0], file.resources[0]);
-  EXPECT_EQ(parsed->resources[1], file.resources[2]);
-  EXPECT_EQ(parsed->resources[2], file.resources[1]);
-  EXPECT_EQ(parsed->resources[3], file.resources[3]);
-  EXPECT_EQ(parsed->attributes, 0x0020);
+  const ResourceFile grouped{0x0020, {file.resources[0], file.resources[2], file.resources[1], file.resources[3]}};
+  EXPECT_EQ(ParseResourceFile(bytes), grouped);
 }
 
 // Past 64 KiB of data a reference's offset needs its third byte.
@@ -109,17 +98,11 @@ TEST(ResourceFileLayout, DataOffsetsUseAllThreeBytes) {
 TEST(ResourceFileLayout, StringListItemsAreOneBasedAndMissingItemsAreNothing) {
   const std::string items[] = {"", "two", std::string(255, 'z')};
   const Bytes data = *zv::rsrc::MakeStringList(items);
-  EXPECT_EQ(zv::rsrc::StringListItem(data, 1), "");
-  EXPECT_EQ(zv::rsrc::StringListItem(data, 2), "two");
-  EXPECT_EQ(zv::rsrc::StringListItem(data, 3), std::string(255, 'z'));
-  EXPECT_EQ(zv::rsrc::StringListItem(data, 0), std::nullopt);
-  EXPECT_EQ(zv::rsrc::StringListItem(data, 4), std::nullopt);
-  EXPECT_EQ(zv::rsrc::StringListItem(data, -1), std::nullopt);
-  // A count that promises more than the data holds.
-  const Bytes cut(data.begin(), data.end() - 1);
-  EXPECT_EQ(zv::rsrc::StringListItem(cut, 3), std::nullopt);
-  EXPECT_EQ(zv::rsrc::StringListItem(Bytes{0}, 1), std::nullopt);
-
+  const Bytes cut(data.begin(), data.end() - 1);  // a count that promises more than the data holds
+  const std::tuple<Bytes, int, std::optional<std::string>> cases[] = {
+      {data, 1, ""}, {data, 2, "two"}, {data, 3, std::string(255, 'z')}, {data, 0, std::nullopt},
+      {data, 4, std::nullopt}, {data, -1, std::nullopt}, {cut, 3, std::nullopt}, {Bytes{0}, 1, std::nullopt}};
+  for (const auto &[list, index, item] : cases) EXPECT_EQ(zv::rsrc::StringListItem(list, index), item) << index;
   const std::string tooLong[] = {std::string(256, 'z')};
   EXPECT_EQ(zv::rsrc::MakeStringList(tooLong), std::nullopt);
 }
@@ -131,14 +114,12 @@ TEST(ResourceFileLimits, WritingRefusesWhatTheLayoutCannotHold) {
 
   EXPECT_TRUE(refused({0, {{kPref, 1, std::string(256, 'n'), 0, {}}}}));
   EXPECT_FALSE(refused({0, {{kPref, 1, std::string(255, 'n'), 0, {}}}}));
-
   EXPECT_TRUE(refused({0, {{kPref, 1, std::nullopt, 0, {}}, {kPref, 1, std::nullopt, 0, {}}}}));
 
   // Data offsets have three bytes: the last resource must start by 0xFFFFFF.
-  const Bytes big((1u << 24) - 1 - 4, 0);
-  EXPECT_FALSE(refused({0, {{kPref, 1, std::nullopt, 0, big}, {kPref, 2, std::nullopt, 0, {}}}}));
-  const Bytes bigger((1u << 24) - 4, 0);
-  EXPECT_TRUE(refused({0, {{kPref, 1, std::nullopt, 0, bigger}, {kPref, 2, std::nullopt, 0, {}}}}));
+  for (std::uint32_t size : {(1u << 24) - 5, (1u << 24) - 4})
+    EXPECT_EQ(refused({0, {{kPref, 1, std::nullopt, 0, Bytes(size)}, {kPref, 2, std::nullopt, 0, {}}}}),
+              size == (1u << 24) - 4) << size;
 
   // The name list's offset in the map is a signed 2-byte number.
   auto manyResources = [](int count, std::optional<std::string> name) {
@@ -164,10 +145,8 @@ void ExpectRefused(const Bytes &bytes) {
 TEST(DamagedResourceFile, EveryTruncationIsRefused) {
   const Bytes good = Serialised(SampleFile());
   ASSERT_TRUE(ParseResourceFile(good));
-  for (std::size_t length = 0; length < good.size(); ++length) {
-    SCOPED_TRACE(length);
+  for (std::size_t length = 0; length < good.size(); ++length)
     ExpectRefused(Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length)));
-  }
 }
 
 TEST(DamagedResourceFile, OffsetsAndCountsPointingOutsideAreRefused) {
@@ -175,12 +154,7 @@ TEST(DamagedResourceFile, OffsetsAndCountsPointingOutsideAreRefused) {
   const std::size_t map = good[4] << 24 | good[5] << 16 | good[6] << 8 | good[7];
   const std::size_t types = map + 28;
   const std::size_t firstReference = types + 18;
-  struct Poke {
-    const char *what;
-    std::size_t at;
-    Bytes bytes;
-  };
-  const Poke pokes[] = {
+  const std::tuple<const char *, std::size_t, Bytes> pokes[] = {
       {"data offset past the end", 0, {0, 0x10, 0, 0}},
       {"data offset inside the header", 0, {0, 0, 0, 4}},
       {"map offset past the end", 4, {0x7F, 0, 0, 0}},
@@ -206,10 +180,10 @@ TEST(DamagedResourceFile, OffsetsAndCountsPointingOutsideAreRefused) {
       {"resource length past the data area", 256, {0x7F, 0xFF, 0xFF, 0xFF}},
       {"name length past the map", good.size() - 1, {0xFF}},  // the last name, ""
   };
-  for (const Poke &poke : pokes) {
-    SCOPED_TRACE(poke.what);
+  for (const auto &[what, at, bytes] : pokes) {
+    SCOPED_TRACE(what);
     Bytes bad = good;
-    std::copy(poke.bytes.begin(), poke.bytes.end(), bad.begin() + static_cast<std::ptrdiff_t>(poke.at));
+    std::copy(bytes.begin(), bytes.end(), bad.begin() + static_cast<std::ptrdiff_t>(at));
     ASSERT_NE(bad, good);
     ExpectRefused(bad);
   }
