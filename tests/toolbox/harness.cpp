@@ -44,8 +44,6 @@ std::string Mods(UInt32 m) {
   std::string s;
   if (m & shiftKey) s += " shift";
   if (m & optionKey) s += " option";
-  if (m & cmdKey) s += " command";
-  if (m & controlKey) s += " control";
   return s;
 }
 
