@@ -40,53 +40,6 @@ OSStatus CommandHandler(EventHandlerCallRef, EventRef event, void *userData) {
   return eventNotHandledErr;
 }
 
-std::string Mods(UInt32 m) {
-  std::string s;
-  if (m & shiftKey) s += " shift";
-  if (m & optionKey) s += " option";
-  return s;
-}
-
-// Hit only in the top half; tracks by itself, recording every point.
-OSStatus BoxHandler(EventHandlerCallRef, EventRef event, void *) {
-  ControlRef c = nullptr;
-  GetEventParameter(event, kEventParamDirectObject, typeControlRef, nullptr, sizeof c, nullptr, &c);
-  Rect b;
-  GetControlBounds(c, &b);
-  switch (GetEventKind(event)) {
-  case kEventControlHitTest: {
-    Point p;
-    GetEventParameter(event, kEventParamMouseLocation, typeQDPoint, nullptr, sizeof p, nullptr, &p);
-    ControlPartCode part = p.h >= b.left && p.h < b.right && p.v >= b.top && p.v < (b.top + b.bottom) / 2 ? 1 : 0;
-    SetEventParameter(event, kEventParamControlPart, typeControlPartCode, sizeof part, &part);
-    gRec.custom.push_back("hittest " + std::to_string(part));
-    return noErr;
-  }
-  case kEventControlTrack: {
-    UInt32 mods = 0;
-    Point p;
-    GetEventParameter(event, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof mods, nullptr, &mods);
-    GetEventParameter(event, kEventParamMouseLocation, typeQDPoint, nullptr, sizeof p, nullptr, &p);
-    gRec.custom.push_back("track " + std::to_string(p.h) + " " + std::to_string(p.v) + Mods(mods));
-    MouseTrackingResult r;
-    do {
-      TrackMouseLocation(nullptr, &p, &r);
-      gRec.custom.push_back((r == kMouseTrackingMouseUp ? "up " : "drag ") + std::to_string(p.h) + " " + std::to_string(p.v));
-    } while (r != kMouseTrackingMouseUp);
-    return noErr;
-  }
-  case kEventControlHit: {
-    UInt32 mods = 0;
-    GetEventParameter(event, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof mods, nullptr, &mods);
-    gRec.custom.push_back("hit" + Mods(mods));
-    return eventNotHandledErr;  // the toolkit then sends the command
-  }
-  case kEventControlDraw: gRec.custom.push_back("draw"); return noErr;
-  case kEventControlActivate: gRec.custom.push_back("activate"); return noErr;
-  }
-  return eventNotHandledErr;
-}
-
 void SliderAction(ControlRef c, ControlPartCode) {
   int v = GetControl32BitValue(c);
   gRec.actionValues.push_back(v);
@@ -108,20 +61,11 @@ void ToolkitTest::SetUp() {
   logPath_ = dir_ + "/log.txt";
   ASSERT_EQ(zv::CreateNibReferenceFromFile(DataPath("demo.nib"), &nib_), noErr) << zv::NibErrorMessage();
   gNib = nib_;
-  EventTypeSpec specs[] = {{kEventClassControl, kEventControlDraw},
-                           {kEventClassControl, kEventControlHitTest},
-                           {kEventClassControl, kEventControlHit},
-                           {kEventClassControl, kEventControlActivate},
-                           {kEventClassControl, kEventControlTrack}};
-  ASSERT_EQ(RegisterToolboxObjectClass(CFSTR("com.example.test.box"), nullptr, 5, specs, NewEventHandlerUPP(BoxHandler),
-                                       nullptr, &cls_),
-            noErr);
 }
 
 void ToolkitTest::TearDown() {
   if (started_) Stop();
   if (demo_) DisposeWindow(demo_);
-  if (cls_) UnregisterToolboxObjectClass(cls_);
   if (nib_) DisposeNibReference(nib_);
   std::filesystem::remove_all(dir_);
 }

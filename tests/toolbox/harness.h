@@ -1,6 +1,6 @@
-// Runs the toolkit on a script: the demo window of data/demo.nib, a command
-// handler that records every command, and a custom control class that records
-// what it is sent.
+// Runs the toolkit on a script: the demo window of data/demo.nib and a command
+// handler that records every command. Custom controls are driven through the
+// plug-in's frame editor and colour boxes in tests/dialog.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,7 +17,6 @@
 
 struct Recorded {
   std::vector<std::string> commands;
-  std::vector<std::string> custom;  // "hittest", "track shift option", "drag X Y", "up X Y", "hit", ...
   std::vector<int> actionValues;
 };
 extern Recorded gRec;
@@ -41,7 +40,6 @@ protected:
   std::string dir_, scriptPath_, logPath_, log_;
   FILE *logFile_ = nullptr;
   IBNibRef nib_ = nullptr;
-  ToolboxObjectClassRef cls_ = nullptr;
   WindowRef demo_ = nullptr;
   bool started_ = false;
 };

@@ -53,20 +53,6 @@ TEST_F(ToolkitTest, SliderWithMoreValuesThanPixelsReachesTheExactValueAndStaysSt
   EXPECT_TRUE(gRec.actionValues.empty());
 }
 
-TEST_F(ToolkitTest, CustomControlHitTestsTracksWithModifiersAndSendsItsCommand) {
-  Script("click 200 50\n"  // bottom half: its hit test says no part
-         "drag-control Cust 1 0.25 0.1 0.75 0.3 shift option steps 2\n");
-  RunDemo();
-  EXPECT_EQ(Stop(), 0) << log_;
-  Strings interactive;
-  for (auto &s : gRec.custom)
-    if (s != "draw" && s != "activate") interactive.push_back(s);
-  EXPECT_EQ(interactive, (Strings{"hittest 0", "hittest 1", "track 192 15 shift option", "drag 225 20", "drag 257 25",
-                                  "up 257 25", "hit shift option"}));
-  EXPECT_EQ(gRec.commands, (Strings{"Cust", "not!"}));  // then the script ends: cancel
-  EXPECT_EQ(gRec.custom.front(), "activate");
-}
-
 TEST_F(ToolkitTest, EndOfScriptCancelsEveryOpenModalLoop) {
   Script("click-control butn 3\nexpect-window about\nlog \"in the about window\"\n");
   RunDemo();
