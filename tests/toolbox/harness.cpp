@@ -5,12 +5,6 @@
 
 Recorded gRec;
 
-std::string DataPath(const std::string &name) { return std::string(ZORVANE_SOURCE_DIR) + "/tests/toolbox/data/" + name; }
-
-std::string Code(UInt32 code) {
-  return {static_cast<char>(code >> 24), static_cast<char>(code >> 16), static_cast<char>(code >> 8), static_cast<char>(code)};
-}
-
 namespace {
 
 IBNibRef gNib = nullptr;
@@ -20,7 +14,8 @@ OSStatus CommandHandler(EventHandlerCallRef, EventRef event, void *userData) {
   if (GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof cmd, nullptr, &cmd) != noErr)
     return eventNotHandledErr;
   auto window = static_cast<WindowRef>(userData);
-  std::string text = Code(cmd.commandID);
+  const UInt32 id = cmd.commandID;
+  const std::string text = {char(id >> 24), char(id >> 16), char(id >> 8), char(id)};
   gRec.commands.push_back(text);
   if (text == "ok  " || text == "not!") {
     QuitAppModalLoopForWindow(window);
@@ -41,10 +36,9 @@ OSStatus CommandHandler(EventHandlerCallRef, EventRef event, void *userData) {
 }
 
 void SliderAction(ControlRef c, ControlPartCode) {
-  int v = GetControl32BitValue(c);
-  gRec.actionValues.push_back(v);
-  std::string text = std::to_string(v) + "%";
-  ControlID id = {ZV_FOURCC('L', 'g', 'n', 'd'), 1};
+  gRec.actionValues.push_back(GetControl32BitValue(c));
+  const std::string text = std::to_string(gRec.actionValues.back()) + "%";
+  const ControlID id = {ZV_FOURCC('L', 'g', 'n', 'd'), 1};
   ControlRef legend = nullptr;
   GetControlByID(GetControlOwner(c), &id, &legend);
   SetControlData(legend, 0, kControlStaticTextTextTag, static_cast<Size>(text.size()), text.data());
@@ -59,7 +53,7 @@ void ToolkitTest::SetUp() {
   dir_ = tmpl;
   scriptPath_ = dir_ + "/test.script";
   logPath_ = dir_ + "/log.txt";
-  ASSERT_EQ(zv::CreateNibReferenceFromFile(DataPath("demo.nib"), &nib_), noErr) << zv::NibErrorMessage();
+  ASSERT_EQ(zv::CreateNibReferenceFromFile(ZORVANE_SOURCE_DIR "/tests/toolbox/data/demo.nib", &nib_), noErr) << zv::NibErrorMessage();
   gNib = nib_;
 }
 
@@ -111,8 +105,6 @@ int ToolkitTest::Stop() {
   if (logFile_) std::fclose(logFile_);
   logFile_ = nullptr;
   std::ifstream in(logPath_);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  log_ = ss.str();
+  log_.assign(std::istreambuf_iterator<char>(in), {});
   return failed;
 }

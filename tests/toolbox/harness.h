@@ -7,7 +7,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,8 +20,6 @@ struct Recorded {
 };
 extern Recorded gRec;
 
-std::string DataPath(const std::string &name);
-std::string Code(UInt32 code);
 
 class ToolkitTest : public ::testing::Test {
 protected:

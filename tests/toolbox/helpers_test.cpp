@@ -34,7 +34,6 @@ TEST_F(ToolkitTest, SimpleHelpersSkipMissingControls) {
 TEST(DlgUtils, Proportions) {
   const std::tuple<Rect, Rect, bool, std::vector<int>> cases[] = {
       // original, new size, fixed horizontal, expected
-      {R(0, 0, 300, 400), R(0, 0, 480, 720), true, {0, 0, 540, 720}},
       {R(0, 0, 400, 300), R(0, 0, 480, 720), false, {0, 0, 480, 360}},
       {R(0, 0, 7, 3), R(0, 0, 10, 100), true, {0, 0, 233, 100}},  // to the nearest: 233.3
       {R(0, 0, 3, 7), R(0, 0, 10, 100), true, {0, 0, 43, 100}},   // and 42.9
