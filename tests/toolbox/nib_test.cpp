@@ -105,11 +105,7 @@ TEST(Nib, MissingFileWindowOrClassAreReportedByTheirCalls) {
 TEST_F(ToolkitTest, ControlValuesStayInRangeAndOutliveNothing) {
   WindowRef w = OpenWindow("demo");
   ASSERT_NE(w, nullptr);
-  ControlID missing = {ZV_FOURCC('N', 'o', 'n', 'e'), 1};
-  ControlRef s = reinterpret_cast<ControlRef>(1);
-  EXPECT_EQ(GetControlByID(w, &missing, &s), errUnknownControl);
-  EXPECT_EQ(s, nullptr);
-  s = Ctl(w, "Sldr", 1);
+  ControlRef s = Ctl(w, "Sldr", 1);
   SetControl32BitValue(s, 500);
   EXPECT_EQ(GetControl32BitValue(s), 100);
   SetControl32BitMaximum(s, 20);
