@@ -63,11 +63,7 @@ TEST_F(Dialog, FrameSliderSpansThePassFromTheButtonsFrame) {
         12);
   const std::vector<CallRecord> calls = host_->CallsOf(Callback::GetFrame);
   ASSERT_GE(calls.size(), 3u);
-  for (const CallRecord &c : calls) {
-    EXPECT_EQ(c.width, 720);
-    EXPECT_EQ(c.height, 480);
-    EXPECT_EQ(c.quality, kDVHighQuality);
-  }
+  for (const CallRecord &c : calls) EXPECT_EQ((std::tuple<int, int, int>(c.width, c.height, c.quality)), std::tuple(720, 480, int(kDVHighQuality)));
   const std::vector<SInt32> frames = FramesFetched();
   EXPECT_EQ(frames.front(), 32);
   EXPECT_EQ(frames.back(), 21);
@@ -99,8 +95,7 @@ TEST_F(Dialog, EachMediaTypeOpensItsWindowAtItsFrameSize) {
           "\nclick-control 'not!' 1\n");
     const std::vector<CallRecord> calls = host_->CallsOf(Callback::GetFrame);
     ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].width, width);
-    EXPECT_EQ(calls[0].height, height);
+    EXPECT_EQ((std::pair<int, int>(calls[0].width, calls[0].height)), (std::pair<int, int>(width, height)));
     EXPECT_EQ(Master()->MEDIATYPE, type);
   }
 }
@@ -135,8 +130,7 @@ TEST_F(Dialog, CancelAfterEditsAndMediaSwitchesPutsEverythingBack) {
   // The preview frame was asked for at the PAL size, and only once.
   const std::vector<CallRecord> calls = host_->CallsOf(Callback::GetFrame);
   ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].width, 720);
-  EXPECT_EQ(calls[0].height, 576);
+  EXPECT_EQ((std::pair<int, int>(calls[0].width, calls[0].height)), std::pair(720, 576));
 }
 
 TEST_F(Dialog, ResetKeepsTheMediaTypeAndOKStoresTheResult) {
