@@ -59,9 +59,8 @@ TEST(Configure, OkStoresTheEditsCancelKeepsThemAndRenderUsesThem) {
     auto at = [](const media::ArgbImage &im, int x, int y) { return &im.pixels[4 * (y * 96 + x)]; };
     // The rectangle is columns 48 to 71 and rows 32 to 47; the floors 255, 51, 0.
     for (auto [x, y] : {std::pair{48, 32}, {60, 40}, {71, 47}}) {
-      EXPECT_EQ(at(dst, x, y)[1], 255) << x << "," << y;
-      EXPECT_EQ(at(dst, x, y)[2], std::max<int>(at(src, x, y)[2], 51)) << x << "," << y;
-      EXPECT_EQ(at(dst, x, y)[3], at(src, x, y)[3]) << x << "," << y;
+      const std::uint8_t *s = at(src, x, y), *d = at(dst, x, y);
+      EXPECT_EQ(std::vector<int>(d, d + 4), (std::vector<int>{s[0], 255, std::max<int>(s[2], 51), s[3]})) << x << "," << y;
     }
     for (auto [x, y] : {std::pair{47, 40}, {72, 40}, {60, 31}, {60, 48}, {0, 0}})
       EXPECT_EQ(std::memcmp(at(dst, x, y), at(src, x, y), 4), 0) << x << "," << y;
