@@ -36,6 +36,7 @@ class Dialog : public PluginTest {
       EXPECT_EQ(host_->Send(kPlugCustomButtonClick), kPluginOK);
     }, log_);
   }
+  void Drive(const std::string &lines, SInt32 renderFrame = 0) { EXPECT_EQ(Press(lines, renderFrame), 0) << log_; }
   std::vector<SInt32> FramesFetched() const {
     std::vector<SInt32> frames;
     for (const CallRecord &c : host_->CallsOf(Callback::GetFrame)) frames.push_back(c.frame);
@@ -53,31 +54,16 @@ TEST_F(Dialog, FrameSliderSpansThePassFromTheButtonsFrame) {
   host_->SetClip(40, PaintPattern);
   ASSERT_EQ(host_->RenderPass(20, 15), kPluginOK);
   host_->ClearCalls();
-  ASSERT_EQ(Press("expect-window configNTSC\n"
-                  "expect-text ClpM 1 \"12/14\"\n"
-                  "expect-value ClpS 1 12\n"
-                  "set-slider ClpS 1 14\n"
-                  "expect-text ClpM 1 \"14/14\"\n"
-                  "click-control Adva 1\n"
-                  "set-slider ClpS 1 0\n"
-                  "expect-text ClpM 1 \"0/14\"\n"
-                  "click-control Revi 1\n"
-                  "click-control Adva 1\n"
-                  "expect-text ClpM 1 \"1/14\"\n"
-                  // the type already set: the same window stays, frame and all
-                  "choose-item Medi 1 1\n"
-                  "expect-text ClpM 1 \"1/14\"\n"
-                  "click-control 'ok  ' 1\n",
-                  12),
-            0)
-      << log_;
+  Drive("expect-window configNTSC\nexpect-text ClpM 1 \"12/14\"\nexpect-value ClpS 1 12\n"
+        "set-slider ClpS 1 14\nexpect-text ClpM 1 \"14/14\"\nclick-control Adva 1\n"
+        "set-slider ClpS 1 0\nexpect-text ClpM 1 \"0/14\"\nclick-control Revi 1\n"
+        "click-control Adva 1\nexpect-text ClpM 1 \"1/14\"\n"
+        // the type already set: the same window stays, frame and all
+        "choose-item Medi 1 1\nexpect-text ClpM 1 \"1/14\"\nclick-control 'ok  ' 1\n",
+        12);
   const std::vector<CallRecord> calls = host_->CallsOf(Callback::GetFrame);
   ASSERT_GE(calls.size(), 3u);
-  for (const CallRecord &c : calls) {
-    EXPECT_EQ(c.width, 720);
-    EXPECT_EQ(c.height, 480);
-    EXPECT_EQ(c.quality, kDVHighQuality);
-  }
+  for (const CallRecord &c : calls) EXPECT_EQ((std::tuple<int, int, int>(c.width, c.height, c.quality)), std::tuple(720, 480, int(kDVHighQuality)));
   const std::vector<SInt32> frames = FramesFetched();
   EXPECT_EQ(frames.front(), 32);
   EXPECT_EQ(frames.back(), 21);
@@ -91,38 +77,26 @@ TEST_F(Dialog, FrameSliderSpansThePassFromTheButtonsFrame) {
 TEST_F(Dialog, BeforeAnyFrameRequestTheSliderHoldsOneFrame) {
   ResetPluginGlobals();
   ASSERT_EQ(host_->Send(kPlugGetInfo), kPluginOK);
-  ASSERT_EQ(Press("expect-text ClpM 1 \"0/0\"\n"
-                  "click-control Adva 1\n"
-                  "expect-value ClpS 1 0\n"
-                  "click-control 'not!' 1\n",
-                  5),
-            0)
-      << log_;
+  Drive("expect-text ClpM 1 \"0/0\"\nclick-control Adva 1\nexpect-value ClpS 1 0\nclick-control 'not!' 1\n", 5);
   EXPECT_EQ(FramesFetched(), std::vector<SInt32>{5});
 }
 
 // The frame the button asks for, the window and the pop-up for each stored
 // media type; types the pop-up does not offer behave as NTSC.
 TEST_F(Dialog, EachMediaTypeOpensItsWindowAtItsFrameSize) {
-  struct Case {
-    SInt16 type;
-    const char *window;
-    int popup;
-    SInt16 width, height;
-  } cases[] = {{0, "configNTSC", 1, 720, 480}, {2, "configPAL", 2, 720, 576}, {3, "configHD", 3, 960, 540},
-               {4, "configNTSC", 1, 720, 480}};
-  for (const Case &c : cases) {
+  const std::tuple<SInt16, const char *, int, SInt16, SInt16> cases[] = {
+      {0, "configNTSC", 1, 720, 480}, {2, "configPAL", 2, 720, 576}, {3, "configHD", 3, 960, 540},
+      {4, "configNTSC", 1, 720, 480}};
+  for (const auto &[type, window, popup, width, height] : cases) {
+    SCOPED_TRACE(type);
     host_->ClearCalls();
-    Master()->MEDIATYPE = c.type;
-    ASSERT_EQ(Press(std::string("expect-window ") + c.window + "\nexpect-value Medi 1 " + std::to_string(c.popup) +
-                    "\nclick-control 'not!' 1\n"),
-              0)
-        << log_;
+    Master()->MEDIATYPE = type;
+    Drive(std::string("expect-window ") + window + "\nexpect-value Medi 1 " + std::to_string(popup) +
+          "\nclick-control 'not!' 1\n");
     const std::vector<CallRecord> calls = host_->CallsOf(Callback::GetFrame);
     ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].width, c.width) << c.type;
-    EXPECT_EQ(calls[0].height, c.height) << c.type;
-    EXPECT_EQ(Master()->MEDIATYPE, c.type);
+    EXPECT_EQ((std::pair<int, int>(calls[0].width, calls[0].height)), (std::pair<int, int>(width, height)));
+    EXPECT_EQ(Master()->MEDIATYPE, type);
   }
 }
 
@@ -130,11 +104,8 @@ TEST_F(Dialog, ANoticeAndNoDialogWhenTheHostHasNoFrame) {
   host_->FailCallback(Callback::GetFrame);
   const std::vector<UInt8> before = MasterBytes();
   // The last line would run only if a dialog asked for input.
-  EXPECT_NE(Press("expect-window alert\n"
-                  "expect-text alrt 10 \"Internal Notification:\"\n"
-                  "expect-text alrt 1 \"ok\"\n"
-                  "key return\n"
-                  "log \"a dialog opened\"\n"),
+  EXPECT_NE(Press("expect-window alert\nexpect-text alrt 10 \"Internal Notification:\"\n"
+                  "expect-text alrt 1 \"ok\"\nkey return\nlog \"a dialog opened\"\n"),
             0);
   EXPECT_NE(log_.find("dialog.script:5: the program ended before this line ran"), std::string::npos) << log_;
   EXPECT_EQ(host_->CallsOf(Callback::GetFrame).size(), 1u);
@@ -150,28 +121,16 @@ TEST_F(Dialog, CancelAfterEditsAndMediaSwitchesPutsEverythingBack) {
   const std::vector<UInt8> before = MasterBytes();
   const std::string stored = Slurp(prefs_.PrefsFile());
   ASSERT_FALSE(stored.empty());
-  ASSERT_EQ(Press("expect-window configPAL\n"
-                  "expect-text Lgnd 1 \"33%\"\n"
-                  "set-slider Sldr 1 90\n"
-                  "drag-control Clip 1 0.5 0.5 0.6 0.7\n"
-                  "click-control Keep 1\n"
-                  "choose-item Medi 1 3\n"
-                  "expect-window configHD\n"
-                  "expect-text Lgnd 1 \"90%\"\n"
-                  "set-slider Sldr 2 10\n"
-                  "choose-item Medi 1 1\n"
-                  "expect-window configNTSC\n"
-                  "click-control Rset 1\n"
-                  "click-control 'not!' 1\n"),
-            0)
-      << log_;
+  Drive("expect-window configPAL\nexpect-text Lgnd 1 \"33%\"\nset-slider Sldr 1 90\n"
+        "drag-control Clip 1 0.5 0.5 0.6 0.7\nclick-control Keep 1\n"
+        "choose-item Medi 1 3\nexpect-window configHD\nexpect-text Lgnd 1 \"90%\"\nset-slider Sldr 2 10\n"
+        "choose-item Medi 1 1\nexpect-window configNTSC\nclick-control Rset 1\nclick-control 'not!' 1\n");
   EXPECT_EQ(MasterBytes(), before);
   EXPECT_EQ(Slurp(prefs_.PrefsFile()), stored);
   // The preview frame was asked for at the PAL size, and only once.
   const std::vector<CallRecord> calls = host_->CallsOf(Callback::GetFrame);
   ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].width, 720);
-  EXPECT_EQ(calls[0].height, 576);
+  EXPECT_EQ((std::pair<int, int>(calls[0].width, calls[0].height)), std::pair(720, 576));
 }
 
 TEST_F(Dialog, ResetKeepsTheMediaTypeAndOKStoresTheResult) {
@@ -179,15 +138,8 @@ TEST_F(Dialog, ResetKeepsTheMediaTypeAndOKStoresTheResult) {
   for (SInt16 &s : Master()->SLIDERS) s = 80;
   Master()->STARTREL = {0.1, 0.2, 0.3, 0.4};
   Master()->COLORS[0] = {0xFF00, 0xFF00, 0xFF00};
-  ASSERT_EQ(Press("expect-text Lgnd 2 \"80%\"\n"
-                  "click-control Rset 1\n"
-                  "expect-window configHD\n"
-                  "expect-value Sldr 2 50\n"
-                  "expect-text Lgnd 2 \"50%\"\n"
-                  "expect-value Medi 1 3\n"
-                  "click-control 'ok  ' 1\n"),
-            0)
-      << log_;
+  Drive("expect-text Lgnd 2 \"80%\"\nclick-control Rset 1\nexpect-window configHD\n"
+        "expect-value Sldr 2 50\nexpect-text Lgnd 2 \"50%\"\nexpect-value Medi 1 3\nclick-control 'ok  ' 1\n");
   PLUGINDATAREC defaults = DefaultConfig();
   defaults.MEDIATYPE = kMediaHD;
   EXPECT_EQ(std::memcmp(Master(), &defaults, sizeof defaults), 0);
@@ -198,41 +150,24 @@ TEST_F(Dialog, ResetKeepsTheMediaTypeAndOKStoresTheResult) {
   EXPECT_EQ(MasterBytes(), accepted);
 }
 
-TEST_F(Dialog, WholeFrameLegendsAndHiddenControls) {
+// Legends with distinct values, so a wrong item shows; the check box and the
+// pop-up show the configuration they govern, also after the window changes
+// and after Reset.
+TEST_F(Dialog, LegendsHiddenControlsKeepAndMethodShowTheConfiguration) {
   Master()->STARTREL = {0.25, 0.75, 0.25, 0.75};
-  ASSERT_EQ(Press("expect-visible Sldr 4 no\n"
-                  "expect-visible Colr 1 no\n"
-                  "expect-visible Rect 1 no\n"
-                  "set-slider Sldr 2 75\n"
-                  "expect-text Lgnd 2 \"75%\"\n"
-                  "expect-text Lgnd 1 \"50%\"\n"
-                  "click-control Sall 1\n"
-                  "click-control 'ok  ' 1\n"),
-            0)
-      << log_;
+  Master()->KEEPPROPS = true;
+  Drive("expect-visible Sldr 4 no\nexpect-visible Colr 1 no\nexpect-visible Rect 1 no\n"
+        "set-slider Sldr 2 75\nexpect-text Lgnd 2 \"75%\"\nexpect-text Lgnd 1 \"50%\"\nclick-control Sall 1\n"
+        "expect-value Keep 1 1\nclick-control Keep 1\nexpect-value Keep 1 0\nclick-control Keep 1\n"
+        "choose-item Medi 1 2\nexpect-value Keep 1 1\nexpect-value Sldr 2 75\n"
+        "click-control 'ok  ' 1\n");
   EXPECT_EQ(Master()->SLIDERS[1], 75);
   const RELRECT whole = {0, 1, 0, 1};
   EXPECT_EQ(std::memcmp(&Master()->STARTREL, &whole, sizeof whole), 0);
-}
-
-// The check box and the pop-up show the configuration they govern, also after
-// the window changes and after Reset.
-TEST_F(Dialog, KeepAndMethodShowTheConfiguration) {
-  Master()->KEEPPROPS = true;
-  ASSERT_EQ(Press("expect-value Keep 1 1\n"
-                  "click-control Keep 1\n"
-                  "expect-value Keep 1 0\n"
-                  "click-control Keep 1\n"
-                  "choose-item Medi 1 2\n"
-                  "expect-value Keep 1 1\n"
-                  "click-control Rset 1\n"
-                  "expect-value Keep 1 0\n"
-                  "expect-value Meth 1 1\n"
-                  "click-control 'ok  ' 1\n"),
-            0)
-      << log_;
-  EXPECT_FALSE(Master()->KEEPPROPS);
+  EXPECT_TRUE(Master()->KEEPPROPS);
   EXPECT_EQ(Master()->MEDIATYPE, kMediaPAL);
+  Drive("click-control Rset 1\nexpect-value Keep 1 0\nexpect-value Meth 1 1\nclick-control 'ok  ' 1\n");
+  EXPECT_FALSE(Master()->KEEPPROPS);
 }
 
 // ---- The frame editor -----------------------------------------------------
@@ -242,15 +177,8 @@ TEST_F(Dialog, KeepAndMethodShowTheConfiguration) {
 TEST_F(Dialog, TheRectangleStaysWhereItWasUntilTheUserMovesIt) {
   const RELRECT stored = {39.0 / 540, 401.0 / 540, 1.0 / 3, 0.7};
   Master()->STARTREL = stored;
-  ASSERT_EQ(Press("choose-item Medi 1 3\n"
-                  "choose-item Medi 1 2\n"
-                  "choose-item Medi 1 1\n"
-                  "choose-item Medi 1 3\n"
-                  "choose-item Medi 1 1\n"
-                  "expect-window configNTSC\n"
-                  "click-control 'ok  ' 1\n"),
-            0)
-      << log_;
+  Drive("choose-item Medi 1 3\nchoose-item Medi 1 2\nchoose-item Medi 1 1\nchoose-item Medi 1 3\n"
+        "choose-item Medi 1 1\nexpect-window configNTSC\nclick-control 'ok  ' 1\n");
   EXPECT_EQ(std::memcmp(&Master()->STARTREL, &stored, sizeof stored), 0);
 }
 
@@ -279,18 +207,14 @@ const DragCase kDrags[] = {
     // Keep gives 135 x 180 the editor's 3:2 at once, then every drag: 185 wide is 123 high.
     {"keep proportions", {0.25, 0.5, 0.25, 0.75}, "click-control Keep 1\ndrag 286 196 336 216\n", 151, 106, 336, 229,
      true},
-    {"out of the control and back",
-     kQuarter,
+    {"out of the control and back", kQuarter,
      "mouse-down 286 196\nmouse-drag 296 196\nmouse-drag 600 196\nmouse-drag 610 300\nmouse-drag 300 250\n"
-     "mouse-drag 700 250\nmouse-up 700 250\n",
-     165, 160, 435, 340},
+     "mouse-drag 700 250\nmouse-up 700 250\n", 165, 160, 435, 340},
     // The last step inside is at (555, 296).
     {"corner out of the control", kQuarter, "drag 421 286 600 300\n", 151, 106, 555, 296},
     {"partly out of the frame", kQuarter, "drag 286 196 546 196\n", 411, 106, 681, 286},
-    {"clicks that start nothing",
-     kQuarter,
-     "click 60 300\ndrag 60 300 200 200\ndrag 600 100 300 200\ndrag 10 10 200 200\nclick 286 196\n",
-     151, 106, 421, 286},
+    {"clicks that start nothing", kQuarter,
+     "click 60 300\ndrag 60 300 200 200\ndrag 600 100 300 200\ndrag 10 10 200 200\nclick 286 196\n", 151, 106, 421, 286},
 };
 
 TEST_F(Dialog, FrameEditorDrags) {
@@ -323,16 +247,11 @@ TEST_F(Dialog, AColourPickedInAShownBoxReachesTheConfigurationWithLowBytesZero) 
   RegisterColorBox();
   RegisterClipCtrl();
   RegisterPictureControl();
-  const std::string lines = "click-control Colr 1\n"
-                            "expect-window colorpicker\n"
-                            "set-slider pick 1 200\n"
-                            "set-slider pick 2 100\n"
-                            "set-slider pick 3 7\n"
-                            "click-control pick 6\n"
+  const std::string lines = "click-control Colr 1\nexpect-window colorpicker\n"
+                            "set-slider pick 1 200\nset-slider pick 2 100\nset-slider pick 3 7\nclick-control pick 6\n"
                             "expect-value Colr 1 13132807\n"  // 0xC86407
-                            "click-control Colr 2\n"
-                            "expect-window colorpicker\n"
-                            "click-control pick 7\n"  // cancelled: the box's command still comes
+                            // cancelled: the box's command still comes
+                            "click-control Colr 2\nexpect-window colorpicker\nclick-control pick 7\n"
                             "click-control 'ok  ' 1\n";
   ASSERT_EQ(Scripted(prefs_.Folder(), lines, [&] {
     WindowRef w = OpenNibWindowFromCFBundle(cMyBundleID, cMyPluginName, "configNTSC");

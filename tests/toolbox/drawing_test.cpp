@@ -12,12 +12,8 @@ uint32_t Px(WindowRef w, int x, int y) {
   return static_cast<uint32_t>(p[1]) << 16 | p[2] << 8 | p[3];
 }
 
-struct Expected {
-  int x, y;
-  uint32_t colour;
-};
-void ExpectPixels(WindowRef w, std::initializer_list<Expected> pixels) {
-  for (const Expected &e : pixels) EXPECT_EQ(Px(w, e.x, e.y), e.colour) << e.x << "," << e.y;
+void ExpectPixels(WindowRef w, std::initializer_list<std::tuple<int, int, uint32_t>> pixels) {
+  for (auto [x, y, colour] : pixels) EXPECT_EQ(Px(w, x, y), colour) << x << "," << y;
 }
 }  // namespace
 

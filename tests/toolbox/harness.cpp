@@ -5,12 +5,6 @@
 
 Recorded gRec;
 
-std::string DataPath(const std::string &name) { return std::string(ZORVANE_SOURCE_DIR) + "/tests/toolbox/data/" + name; }
-
-std::string Code(UInt32 code) {
-  return {static_cast<char>(code >> 24), static_cast<char>(code >> 16), static_cast<char>(code >> 8), static_cast<char>(code)};
-}
-
 namespace {
 
 IBNibRef gNib = nullptr;
@@ -20,7 +14,8 @@ OSStatus CommandHandler(EventHandlerCallRef, EventRef event, void *userData) {
   if (GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof cmd, nullptr, &cmd) != noErr)
     return eventNotHandledErr;
   auto window = static_cast<WindowRef>(userData);
-  std::string text = Code(cmd.commandID);
+  const UInt32 id = cmd.commandID;
+  const std::string text = {char(id >> 24), char(id >> 16), char(id >> 8), char(id)};
   gRec.commands.push_back(text);
   if (text == "ok  " || text == "not!") {
     QuitAppModalLoopForWindow(window);
@@ -40,60 +35,10 @@ OSStatus CommandHandler(EventHandlerCallRef, EventRef event, void *userData) {
   return eventNotHandledErr;
 }
 
-std::string Mods(UInt32 m) {
-  std::string s;
-  if (m & shiftKey) s += " shift";
-  if (m & optionKey) s += " option";
-  if (m & cmdKey) s += " command";
-  if (m & controlKey) s += " control";
-  return s;
-}
-
-// Hit only in the top half; tracks by itself, recording every point.
-OSStatus BoxHandler(EventHandlerCallRef, EventRef event, void *) {
-  ControlRef c = nullptr;
-  GetEventParameter(event, kEventParamDirectObject, typeControlRef, nullptr, sizeof c, nullptr, &c);
-  Rect b;
-  GetControlBounds(c, &b);
-  switch (GetEventKind(event)) {
-  case kEventControlHitTest: {
-    Point p;
-    GetEventParameter(event, kEventParamMouseLocation, typeQDPoint, nullptr, sizeof p, nullptr, &p);
-    ControlPartCode part = p.h >= b.left && p.h < b.right && p.v >= b.top && p.v < (b.top + b.bottom) / 2 ? 1 : 0;
-    SetEventParameter(event, kEventParamControlPart, typeControlPartCode, sizeof part, &part);
-    gRec.custom.push_back("hittest " + std::to_string(part));
-    return noErr;
-  }
-  case kEventControlTrack: {
-    UInt32 mods = 0;
-    Point p;
-    GetEventParameter(event, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof mods, nullptr, &mods);
-    GetEventParameter(event, kEventParamMouseLocation, typeQDPoint, nullptr, sizeof p, nullptr, &p);
-    gRec.custom.push_back("track " + std::to_string(p.h) + " " + std::to_string(p.v) + Mods(mods));
-    MouseTrackingResult r;
-    do {
-      TrackMouseLocation(nullptr, &p, &r);
-      gRec.custom.push_back((r == kMouseTrackingMouseUp ? "up " : "drag ") + std::to_string(p.h) + " " + std::to_string(p.v));
-    } while (r != kMouseTrackingMouseUp);
-    return noErr;
-  }
-  case kEventControlHit: {
-    UInt32 mods = 0;
-    GetEventParameter(event, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof mods, nullptr, &mods);
-    gRec.custom.push_back("hit" + Mods(mods));
-    return eventNotHandledErr;  // the toolkit then sends the command
-  }
-  case kEventControlDraw: gRec.custom.push_back("draw"); return noErr;
-  case kEventControlActivate: gRec.custom.push_back("activate"); return noErr;
-  }
-  return eventNotHandledErr;
-}
-
 void SliderAction(ControlRef c, ControlPartCode) {
-  int v = GetControl32BitValue(c);
-  gRec.actionValues.push_back(v);
-  std::string text = std::to_string(v) + "%";
-  ControlID id = {ZV_FOURCC('L', 'g', 'n', 'd'), 1};
+  gRec.actionValues.push_back(GetControl32BitValue(c));
+  const std::string text = std::to_string(gRec.actionValues.back()) + "%";
+  const ControlID id = {ZV_FOURCC('L', 'g', 'n', 'd'), 1};
   ControlRef legend = nullptr;
   GetControlByID(GetControlOwner(c), &id, &legend);
   SetControlData(legend, 0, kControlStaticTextTextTag, static_cast<Size>(text.size()), text.data());
@@ -108,22 +53,13 @@ void ToolkitTest::SetUp() {
   dir_ = tmpl;
   scriptPath_ = dir_ + "/test.script";
   logPath_ = dir_ + "/log.txt";
-  ASSERT_EQ(zv::CreateNibReferenceFromFile(DataPath("demo.nib"), &nib_), noErr) << zv::NibErrorMessage();
+  ASSERT_EQ(zv::CreateNibReferenceFromFile(ZORVANE_SOURCE_DIR "/tests/toolbox/data/demo.nib", &nib_), noErr) << zv::NibErrorMessage();
   gNib = nib_;
-  EventTypeSpec specs[] = {{kEventClassControl, kEventControlDraw},
-                           {kEventClassControl, kEventControlHitTest},
-                           {kEventClassControl, kEventControlHit},
-                           {kEventClassControl, kEventControlActivate},
-                           {kEventClassControl, kEventControlTrack}};
-  ASSERT_EQ(RegisterToolboxObjectClass(CFSTR("com.example.test.box"), nullptr, 5, specs, NewEventHandlerUPP(BoxHandler),
-                                       nullptr, &cls_),
-            noErr);
 }
 
 void ToolkitTest::TearDown() {
   if (started_) Stop();
   if (demo_) DisposeWindow(demo_);
-  if (cls_) UnregisterToolboxObjectClass(cls_);
   if (nib_) DisposeNibReference(nib_);
   std::filesystem::remove_all(dir_);
 }
@@ -169,8 +105,6 @@ int ToolkitTest::Stop() {
   if (logFile_) std::fclose(logFile_);
   logFile_ = nullptr;
   std::ifstream in(logPath_);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  log_ = ss.str();
+  log_.assign(std::istreambuf_iterator<char>(in), {});
   return failed;
 }

@@ -1,13 +1,12 @@
-// Runs the toolkit on a script: the demo window of data/demo.nib, a command
-// handler that records every command, and a custom control class that records
-// what it is sent.
+// Runs the toolkit on a script: the demo window of data/demo.nib and a command
+// handler that records every command. Custom controls are driven through the
+// plug-in's frame editor and colour boxes in tests/dialog.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,13 +16,10 @@
 
 struct Recorded {
   std::vector<std::string> commands;
-  std::vector<std::string> custom;  // "hittest", "track shift option", "drag X Y", "up X Y", "hit", ...
   std::vector<int> actionValues;
 };
 extern Recorded gRec;
 
-std::string DataPath(const std::string &name);
-std::string Code(UInt32 code);
 
 class ToolkitTest : public ::testing::Test {
 protected:
@@ -41,7 +37,6 @@ protected:
   std::string dir_, scriptPath_, logPath_, log_;
   FILE *logFile_ = nullptr;
   IBNibRef nib_ = nullptr;
-  ToolboxObjectClassRef cls_ = nullptr;
   WindowRef demo_ = nullptr;
   bool started_ = false;
 };
