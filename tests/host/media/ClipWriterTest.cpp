@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "MediaTestUtil.h"
+#include "../HostTestUtil.h"
 #include "media/ClipReader.h"
 #include "media/ClipWriter.h"
 #include "media/FFmpeg.h"
@@ -10,7 +10,7 @@
 namespace zv::media {
 namespace {
 
-using test::ScratchDir;
+using ScratchDir = host::test::Scratch;
 
 // Random pixels with every alpha value, different in every frame.
 ArgbImage NoiseFrame(int width, int height, unsigned seed) {
