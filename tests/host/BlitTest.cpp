@@ -26,8 +26,6 @@ struct Map {
     base = reinterpret_cast<UInt8 *>(GetPixBaseAddr(pm));
   }
   ~Map() { DisposeGWorld(world); }
-  Map(const Map &) = delete;
-  Map &operator=(const Map &) = delete;
 
   std::size_t Size() const { return static_cast<std::size_t>(rowBytes) * (bounds.bottom - bounds.top); }
   std::vector<UInt8> Bytes() const { return {base, base + Size()}; }

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -37,21 +37,19 @@ struct Run {
 };
 
 inline std::string Slurp(const std::string &path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// Runs `zorvane args` in the scratch folder.
+// The shell command that runs `zorvane args` in the scratch folder.
+inline std::string ZorvaneCommand(const Scratch &dir, const std::string &args) {
+  return "cd '" + dir.Path().string() + "' && XDG_CONFIG_HOME='" + (dir / "prefs") + "' exec '" +
+         ZORVANE_BIN_DIR + "/zorvane' " + args;
+}
+
 inline Run Zorvane(const Scratch &dir, const std::string &args) {
-  const std::string cmd = "cd '" + dir.Path().string() + "' && XDG_CONFIG_HOME='" + (dir / "prefs") + "' '" +
-                          ZORVANE_BIN_DIR + "/zorvane' " + args + " > .stdout 2> .stderr";
-  Run r;
-  const int raw = std::system(cmd.c_str());
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.out = Slurp(dir / ".stdout");
-  r.err = Slurp(dir / ".stderr");
+  const int raw = std::system((ZorvaneCommand(dir, args) + " > .stdout 2> .stderr").c_str());
+  Run r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(dir / ".stdout"), Slurp(dir / ".stderr")};
   std::filesystem::remove(dir / ".stdout");
   std::filesystem::remove(dir / ".stderr");
   return r;

@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -18,9 +19,7 @@ using zv::test::Pixel;
 
 PLUGINDATAREC Config(SInt16 r, SInt16 g, SInt16 b) {
   PLUGINDATAREC c = zv::test::DefaultConfig();
-  c.SLIDERS[0] = r;
-  c.SLIDERS[1] = g;
-  c.SLIDERS[2] = b;
+  std::tie(c.SLIDERS[0], c.SLIDERS[1], c.SLIDERS[2]) = std::tuple(r, g, b);
   return c;
 }
 
@@ -34,18 +33,13 @@ Pixel Reference(Pixel p, bool inside, const PLUGINDATAREC &c) {
   return p;
 }
 
-void Randomise(Image &img, std::mt19937 &rng) {
-  for (int y = 0; y < img.height(); ++y)
-    for (int x = 0; x < img.width(); ++x)
-      img.Set(x, y, {UInt8(rng()), UInt8(rng()), UInt8(rng()), UInt8(rng())});
-}
-
 // Runs the effect on random images and compares every pixel with the reference.
 void CheckAgainstReference(SInt16 w, SInt16 h, Rect active, const PLUGINDATAREC &c, unsigned seed) {
   std::mt19937 rng(seed);
   Image src(w, h), dst(w, h);
-  Randomise(src, rng);
-  Randomise(dst, rng);
+  for (Image *img : {&src, &dst})
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) img->Set(x, y, {UInt8(rng()), UInt8(rng()), UInt8(rng()), UInt8(rng())});
   PLUGINDATAREC config = c;
   ThePixelEffect(src.gw(), dst.gw(), active, true, &config, 0, 1);
   for (int y = 0; y < h; ++y)

@@ -5,14 +5,12 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace {
 
 void ExpectRect(const Rect &r, short top, short left, short bottom, short right) {
-  EXPECT_EQ(r.top, top);
-  EXPECT_EQ(r.left, left);
-  EXPECT_EQ(r.bottom, bottom);
-  EXPECT_EQ(r.right, right);
+  EXPECT_EQ(std::tuple(r.top, r.left, r.bottom, r.right), std::tuple(top, left, bottom, right));
 }
 
 TEST(Rel2Rect, WholeFrameAndQuartersOnFramesAtAnyOrigin) {
@@ -25,7 +23,7 @@ TEST(Rel2Rect, WholeFrameAndQuartersOnFramesAtAnyOrigin) {
   ExpectRect(Rel2Rect(mid, Rect{10, 20, 490, 740}), 130, 200, 370, 560);
 }
 
-TEST(Rel2Rect, TruncatesTowardZeroAndKeepsOrderAsGiven) {
+TEST(Rel2Rect, TruncatesKeepsOrderSaturatesAndComesBackExactly) {
   const Rect frame{0, 0, 100, 22};
   // 15/22 of 22 is a hair below 15 in doubles.
   const RELRECT back = Rect2Rel(Rect{0, 15, 100, 22}, frame);
@@ -34,29 +32,14 @@ TEST(Rel2Rect, TruncatesTowardZeroAndKeepsOrderAsGiven) {
   ExpectRect(Rel2Rect(RELRECT{0.9, 0.1, -0.005, 0.999}, Rect{0, 0, 100, 100}), 0, 90, 99, 10);
   // Outside the frame stays outside.
   ExpectRect(Rel2Rect(RELRECT{-0.5, 1.5, 0, 1}, Rect{0, 0, 10, 100}), 0, -50, 10, 150);
-}
-
-TEST(Rel2Rect, DamagedFractionsSaturateInsteadOfWrapping) {
+  // Damaged fractions saturate instead of wrapping.
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  const Rect r = Rel2Rect(RELRECT{nan, inf, -inf, 1e9}, Rect{5, 7, 485, 727});
-  EXPECT_EQ(r.left, 7);
-  EXPECT_EQ(r.right, 32767);
-  EXPECT_EQ(r.top, -32768);
-  EXPECT_EQ(r.bottom, 32767);
-}
-
-TEST(Rect2Rel, ExactQuotientsAndEmptyFrames) {
-  const RELRECT rel = Rect2Rel(Rect{130, 200, 370, 560}, Rect{10, 20, 490, 740});
-  EXPECT_EQ(rel.LEFT, 0.25);
-  EXPECT_EQ(rel.RIGHT, 0.75);
-  EXPECT_EQ(rel.TOP, 0.25);
-  EXPECT_EQ(rel.BOTTOM, 0.75);
-
-  const RELRECT flat = Rect2Rel(Rect{0, 5, 0, 10}, Rect{0, 0, 0, 20});
-  EXPECT_EQ(flat.TOP, 0.0);
-  EXPECT_EQ(flat.BOTTOM, 0.0);
-  EXPECT_EQ(flat.RIGHT, 0.5);
+  ExpectRect(Rel2Rect(RELRECT{nan, inf, -inf, 1e9}, Rect{5, 7, 485, 727}), -32768, 7, 32767, 32767);
+  // And back: exact quotients, and none of an empty frame.
+  const auto R = [](const RELRECT &r) { return std::tuple(r.LEFT, r.RIGHT, r.TOP, r.BOTTOM); };
+  EXPECT_EQ(R(Rect2Rel(Rect{130, 200, 370, 560}, Rect{10, 20, 490, 740})), std::tuple(0.25, 0.75, 0.25, 0.75));
+  EXPECT_EQ(R(Rect2Rel(Rect{0, 5, 0, 10}, Rect{0, 0, 0, 20})), std::tuple(0.25, 0.5, 0.0, 0.0));
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ class PluginTest : public testing::Test {
   }
 
   TempPreferences prefs_;
-  BundleLoader resources_{BuiltBundlePath(), false};
+  BundleLoader resources_{BuiltBundlePath()};
   std::unique_ptr<RecordingHost> host_;
 };
 

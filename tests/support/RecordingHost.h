@@ -5,8 +5,11 @@
 
 #include <HYPluginAPI.h>
 
+#include "TestImages.h"
+
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,15 +19,10 @@ enum class Callback { NewPtrClear, DisposePtr, GetFrame, ReleaseFrame, MixAudio,
 
 struct CallRecord {
   Callback which;
-  SInt32 frame = 0;    // GetFrame
-  SInt16 width = 0;    // GetFrame
-  SInt16 height = 0;   // GetFrame
-  SInt16 quality = 0;  // GetFrame
-  SInt32 cookie = 0;   // GetFrame, ReleaseFrame, MixAudio
-  SInt32 volume = 0;   // MixAudio
-  SInt16 opacity = 0;  // Blit
-  Size size = 0;       // NewPtrClear
-  HYPluginResult result = kPluginOK;
+  SInt32 frame = 0;                  // GetFrame
+  SInt16 width = 0, height = 0;      // GetFrame
+  SInt16 quality = 0;                // GetFrame
+  SInt16 opacity = 0;                // Blit
 };
 
 // Paints frame `index` of the clip into an image of the requested size.
@@ -38,24 +36,24 @@ class RecordingHost {
   RecordingHost &operator=(const RecordingHost &) = delete;
 
   // The clip: frames 0..frameCount-1 (absolute), painted by painter.
-  void SetClip(SInt32 frameCount, FramePainter painter);
-  void SetFades(SInt32 fadeIn, SInt32 fadeOut);
+  void SetClip(SInt32 frameCount, FramePainter painter) { frameCount_ = frameCount, painter_ = std::move(painter); }
+  void SetFades(SInt32 in, SInt32 out) { filterInfo_.fadeInFrames = in, filterInfo_.fadeOutFrames = out; }
   // The output frame the plug-in draws into, and frameRect within it.
-  void SetOutput(SInt16 width, SInt16 height);
+  void SetOutput(SInt16 width, SInt16 height) { SetOutput(width, height, Rect{0, 0, height, width}); }
   void SetOutput(SInt16 width, SInt16 height, Rect frameRect);
 
   // The next call of `which` fails with `result`; for NewPtrClear the n-th
   // following call (1 = the next) returns NULL.
-  void FailCallback(Callback which, HYPluginResult result = kPluginFailed);
+  void FailCallback(Callback which, HYPluginResult result = kPluginFailed) { failures_[which] = result; }
   void FailNewPtrClearAt(int n);
 
   _PluginParams &Params() { return params_; }
-  GWorldPtr Output() const { return output_; }
-  HYPluginResult Send(HYPluginSelector selector);
+  GWorldPtr Output() const { return output_->gw(); }
+  HYPluginResult Send(HYPluginSelector selector) { return params_.selector = selector, entry_(0, &params_); }
   // kPlugInitialize, kPlugDoFrame for every frame, kPlugTerminate; stops at the
   // first frame that fails and returns its result.
   HYPluginResult RenderPass(SInt32 startFrame, SInt32 frameCount);
-  HYPluginResult RenderFrame(SInt32 renderFrame);
+  HYPluginResult RenderFrame(SInt32 r) { return params_.renderFrame = r, Send(kPlugDoFrame); }
 
   const std::vector<CallRecord> &Calls() const { return calls_; }
   std::vector<CallRecord> CallsOf(Callback which) const;
@@ -65,25 +63,14 @@ class RecordingHost {
   bool FilterInfoOut() const { return filterInfoOut_; }
 
  private:
-  static RecordingHost *From(void *instance) { return static_cast<RecordingHost *>(instance); }
-  static Ptr CbNewPtrClear(Size size);
-  static void CbDisposePtr(Ptr p);
-  static HYPluginResult CbGetFrame(void *instance, SInt32 frameIndex, GWorldPtr *outImage, SInt16 width,
-                                   SInt16 height, HYRefDVQuality quality, SInt16 *outVolume, SInt32 *outCookie);
-  static HYPluginResult CbReleaseFrame(void *instance, SInt32 cookie);
-  static HYPluginResult CbMixAudio(void *instance, SInt32 cookie, SInt32 volume);
-  static HYPluginResult CbGetFilterInfo(void *instance, _HYPluginFilterInfo **outInfo);
-  static void CbReleaseFilterInfo(void *instance, _HYPluginFilterInfo *info);
-  static HYPluginResult CbBlit(PixMapHandle src, PixMapHandle dst, const Rect *srcRect, const Rect *dstRect,
-                               SInt16 opacity);
-  bool TakeFailure(Callback which, HYPluginResult &result);
-  // Records the call and answers it: kPluginOK, or the failure asked for.
-  HYPluginResult Answer(CallRecord rec);
+  friend struct Callbacks;
+  // Records the call; true unless it is to fail, with the failure in `result`.
+  bool Answer(const CallRecord &rec, HYPluginResult &result);
 
   PluginMainProc entry_;
   HYProcs procs_{};
   _PluginParams params_{};
-  GWorldPtr output_ = nullptr;
+  std::unique_ptr<Image> output_;
   SInt32 frameCount_ = 0;
   FramePainter painter_;
   _HYPluginFilterInfo filterInfo_{};

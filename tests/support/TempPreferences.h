@@ -14,9 +14,8 @@ class TempPreferences {
  public:
   TempPreferences() {
     if (const char *old = std::getenv("XDG_CONFIG_HOME")) saved_ = old;
-    std::string tmpl = (std::filesystem::temp_directory_path() / "zorvane-prefs-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-    folder_ = tmpl;
+    folder_ = (std::filesystem::temp_directory_path() / "zorvane-prefs-XXXXXX").string();
+    if (!mkdtemp(folder_.data())) throw std::runtime_error("mkdtemp failed");
     setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
   }
   ~TempPreferences() {
