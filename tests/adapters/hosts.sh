@@ -70,19 +70,8 @@ mlt=$tmp/mlt
 mkdir "$mlt"
 for m in core avformat frei0r; do ln -s "$(pkg-config --variable=moduledir mlt-framework-7)/libmlt$m.so" "$mlt/"; done
 ln -s "$p/lib/mlt-7/libmltzorvane.so" "$p/lib/mlt-7/zorvane" "$mlt/"
-cat >"$tmp/profile" <<PROFILE
-description=the test clip
-width=67
-height=45
-progressive=1
-sample_aspect_num=1
-sample_aspect_den=1
-display_aspect_num=67
-display_aspect_den=45
-frame_rate_num=10
-frame_rate_den=1
-colorspace=709
-PROFILE
+printf '%s\n' description=clip width=67 height=45 progressive=1 sample_aspect_num=1 sample_aspect_den=1 \
+  display_aspect_num=67 display_aspect_den=45 frame_rate_num=10 frame_rate_den=1 colorspace=709 >"$tmp/profile"
 melt() {
   local out=$1; shift
   "${host[@]}" env MLT_REPOSITORY="$mlt" melt -quiet -profile "$tmp/profile" "$@" \

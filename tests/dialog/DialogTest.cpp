@@ -182,13 +182,8 @@ TEST_F(Dialog, TheRectangleStaysWhereItWasUntilTheUserMovesIt) {
   EXPECT_EQ(std::memcmp(&Master()->STARTREL, &stored, sizeof stored), 0);
 }
 
-struct DragCase {
-  const char *what;
-  RELRECT start;
-  const char *script;
-  short left, top, right, bottom;  // the rectangle expected, in window pixels
-  bool keepProps = false;
-};
+// What, the rectangle before, the script, the rectangle expected in window pixels, Keep's state.
+struct DragCase { const char *what; RELRECT start; const char *script; short left, top, right, bottom; bool keepProps = false; };
 
 // From the rectangle (151, 106)-(421, 286), a quarter in from every side.
 constexpr RELRECT kQuarter = {0.25, 0.75, 0.25, 0.75};
@@ -258,8 +253,7 @@ TEST_F(Dialog, AColourPickedInAShownBoxReachesTheConfigurationWithLowBytesZero) 
     const EventTypeSpec command = {kEventClassCommand, kEventCommandProcess};
     InstallEventHandler(GetWindowEventTarget(w), NewEventHandlerUPP(TheDialogHandler), 1, &command, w, nullptr);
     SetupDialog(w, Master());
-    ShowControl(gConfigWorkSpace.COLORS[0]);
-    ShowControl(gConfigWorkSpace.COLORS[1]);
+    for (ControlRef box : {gConfigWorkSpace.COLORS[0], gConfigWorkSpace.COLORS[1]}) ShowControl(box);
     ShowWindow(w);
     RunAppModalLoopForWindow(w);
     DisposeWindow(w);

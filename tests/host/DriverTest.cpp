@@ -30,16 +30,12 @@ class BrokenClip : public media::Clip {
   media::DemoClip demo_;
 };
 
-class Driver : public ::testing::Test {
- protected:
-  test::TempPreferences prefs_;
-  PluginBundle bundle_{ZORVANE_BUNDLE_PATH};
-};
-
-TEST_F(Driver, AFrameThatCannotBeReadFailsThePassNamingTheClipAndAStoppedPassEnds) {
+TEST(Driver, AFrameThatCannotBeReadFailsThePassNamingTheClipAndAStoppedPassEnds) {
+  test::TempPreferences prefs;
+  PluginBundle bundle(ZORVANE_BUNDLE_PATH);
   BrokenClip clip;
   HostSession session(&clip, "broken.mp4");
-  PluginDriver driver(bundle_.Entry(), session);
+  PluginDriver driver(bundle.Entry(), session);
   int frames = 0;
   try {
     driver.RenderPass({0, 10, 72, 48, false}, [&](auto, auto &, auto) { return ++frames > 0; });
@@ -52,7 +48,7 @@ TEST_F(Driver, AFrameThatCannotBeReadFailsThePassNamingTheClipAndAStoppedPassEnd
 
   // The placeholder render hides the frame's result; the host does not.
   HostSession again(&clip, "broken.mp4");
-  PluginDriver placeholder(bundle_.Entry(), again);
+  PluginDriver placeholder(bundle.Entry(), again);
   media::ArgbImage picture(72, 48);
   EXPECT_THROW(placeholder.Placeholder(150, 3, picture.View()), Failure);
   EXPECT_NO_THROW(placeholder.Placeholder(150, 4, picture.View()));
@@ -60,7 +56,7 @@ TEST_F(Driver, AFrameThatCannotBeReadFailsThePassNamingTheClipAndAStoppedPassEnd
   // A pass the host stops still ends: a second one works.
   media::DemoClip demo;
   HostSession session2(&demo, "demo");
-  PluginDriver driver2(bundle_.Entry(), session2);
+  PluginDriver driver2(bundle.Entry(), session2);
   EXPECT_THROW(driver2.RenderPass({0, 10, 72, 48, false}, [](std::int64_t r, auto &, auto) { return r < 2; }), Failure);
   frames = 0;
   driver2.RenderPass({0, 4, 72, 48, false}, [&](auto, auto &, auto) { return ++frames > 0; });

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <set>
+#include <tuple>
 
 #include "HostTestUtil.h"
 #include "media/ClipReader.h"
@@ -92,10 +93,7 @@ TEST(Parts, RefusalsNameThePartAndLeaveNothing) {
   ASSERT_EQ(Zorvane(dir, "render in.mkv --quiet --vcodec ffv1 --part 2/4 -o quarter.mkv").status, 0);
   const auto files = [&] { const auto v = Outputs(dir, {}); return std::set<std::string>(v.begin(), v.end()); };
   const std::set<std::string> before = files();
-  const struct {
-    std::string args, error;
-    int status;
-  } cases[] = {
+  const std::tuple<std::string, std::string, int> cases[] = {
       {"join p1.mkv p3.mkv -o out.mkv", "part 2 of 3 is missing", 1},
       {"join p1.mkv p2.mkv p2.mkv p3.mkv -o out.mkv", "p2.mkv: part 2 of 3 again", 1},
       {"join p1.mkv faded.mkv p3.mkv -o out.mkv", "faded.mkv: not of the same pass as p1.mkv: rendered with other fades", 1},
@@ -110,9 +108,9 @@ TEST(Parts, RefusalsNameThePartAndLeaveNothing) {
       {"render in.mkv --part 1/31 -o out.mkv", "--part 1/31: the pass has only 30 frames", 2},
       {"render in.mkv --part 1/2 -o out.png", "not a .png sequence", 2},
   };
-  for (const auto &c : cases) {
-    ExpectOneLine(Zorvane(dir, c.args), c.status, c.error);
-    EXPECT_EQ(files(), before) << c.args;
+  for (const auto &[args, error, status] : cases) {
+    ExpectOneLine(Zorvane(dir, args), status, error);
+    EXPECT_EQ(files(), before) << args;
   }
 }
 

@@ -204,7 +204,7 @@ TEST(QuickDrawDrawing, ClipAndBoundsLimitDrawing) {
   for (int y = -2; y < 3; ++y)
     for (int b = 24; b < 32; ++b) EXPECT_EQ(c.img.row(y)[b], 0) << "padding of row " << y;
 
-  // The clip belongs to the port: another port draws unclipped.
+  // The clip and the colours belong to the port: another draws black, unclipped.
   Image other(3, 3);
   {
     PortScope scope(other.gw());

@@ -68,22 +68,6 @@ TEST(QuickDrawImage, ReusedBufferComesBackZeroed) {
 
 // Saving and restoring the current port, device and lock state is checked where
 // the plug-in relies on it: Glue.PortDeviceAndLockStateComeBackAsTheyWere in tests/plugin/glue_test.cpp.
-TEST(QuickDrawPort, EachPortKeepsItsOwnColours) {
-  Image a(2, 2), b(2, 2);
-  PortScope scope(a.gw());
-  const RGBColor red{0xFFFF, 0, 0};
-  RGBForeColor(&red);
-  SetPort(b.gw());
-  RGBColor fore, back;
-  GetForeColor(&fore);
-  GetBackColor(&back);
-  EXPECT_EQ(fore.red, 0) << "black on white at first";
-  EXPECT_EQ(back.red & back.green & back.blue, 0xFFFF);
-  SetPort(a.gw());
-  GetForeColor(&fore);
-  EXPECT_EQ(fore.red, 0xFFFF);
-}
-
 TEST(QuickDrawPort, DisposedPortIsNeverCurrent) {
   GWorldPtr gw;
   const Rect r{0, 0, 4, 4};

@@ -21,13 +21,12 @@ Bytes Serialised(const ResourceFile &file) {
   return bytes;
 }
 
+// Data offset, map offset, data length, map length: big-endian 32-bit numbers.
 Bytes Header(std::uint32_t dataLength, std::uint32_t mapLength) {
-  const std::uint32_t mapOffset = 256 + dataLength;
-  return {0, 0, 1, 0,
-          static_cast<std::uint8_t>(mapOffset >> 24), static_cast<std::uint8_t>(mapOffset >> 16),
-          static_cast<std::uint8_t>(mapOffset >> 8), static_cast<std::uint8_t>(mapOffset),
-          0, 0, 0, static_cast<std::uint8_t>(dataLength),
-          0, 0, 0, static_cast<std::uint8_t>(mapLength)};
+  Bytes h;
+  for (std::uint32_t v : {256u, 256 + dataLength, dataLength, mapLength})
+    for (int shift = 24; shift >= 0; shift -= 8) h.push_back(static_cast<std::uint8_t>(v >> shift));
+  return h;
 }
 
 Bytes Concat(std::initializer_list<Bytes> parts) {

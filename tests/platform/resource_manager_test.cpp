@@ -123,9 +123,8 @@ TEST_F(ResourceFileTest, RefusedCallsLeaveTheFileAlone) {
 
   const short refNum = Open("f", fsRdWrPerm);
   ASSERT_GT(refNum, 0);
-  for (Handle h : {spare, Get1Resource(kPref, 1), Handle{}}) {  // a duplicate id, already a resource, none
+  for (Handle h : {spare, Get1Resource(kPref, 1), Handle{}})  // a duplicate id, already a resource, none
     EXPECT_EQ((AddResource(h, kPref, h == spare ? 1 : 2, nullptr), ResError()), addResFailed);
-  }
   EXPECT_EQ((RemoveResource(spare), ResError()), rmvResFailed);
   UseResFile(refNum + 100);
   EXPECT_EQ(CurResFile(), refNum);

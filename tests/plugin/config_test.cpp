@@ -29,8 +29,7 @@ TEST(ResetConfig, FullOnAZeroRecordGivesTheDefaultsPartialKeepsImagesAndEndColou
   EXPECT_EQ(c.FRAMEENDCOLOR.blue, 3);
   EXPECT_EQ(c.SLIDERS[0], 50);
   EXPECT_FALSE(c.KEEPPROPS);
-  CGImageRelease(original);
-  CGImageRelease(rendered);
+  CGImageRelease(original), CGImageRelease(rendered);
 }
 
 // A configuration block as the host allocates it.
@@ -59,10 +58,8 @@ TEST(Bridge, CopyForAPassOwnsAnIndependentRenderedImageAndNoOriginal) {
   pUncopyConfig(copy);  // releases the copy's image only
   EXPECT_EQ(CGImageGetWidth(m->THERENDERED), 3u);
 
-  CGImageRelease(m->THEORIGINALIMAGE);
-  CGImageRelease(m->THERENDERED);
-  DisposePtr(master);
-  DisposePtr(copy);
+  CGImageRelease(m->THEORIGINALIMAGE), CGImageRelease(m->THERENDERED);
+  DisposePtr(master), DisposePtr(copy);
 }
 
 TEST(BridgeDeathTest, MismatchedOrMissingRecordsStopWithTheirMessages) {

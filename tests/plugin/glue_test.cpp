@@ -195,37 +195,29 @@ TEST_F(Glue, RendersExactlyIntoAFrameRectangleAwayFromTheOriginAndOnlyFramesOfTh
 // delivery is a frame's first image; during a fade the clean copy comes second
 // and the work image third.
 TEST_F(Glue, FailuresAreReportedAndEveryFrameGoesBack) {
-  struct Case {
-    std::optional<Callback> which;
-    int imagesMade;
-    bool inFade;
-    HYPluginResult want;
-    bool outputTouched;
-  } cases[] = {{Callback::GetFrame, -1, false, kPluginIOError, false},
-               {Callback::ReleaseFrame, -1, false, kPluginIOError, true},
-               {Callback::MixAudio, -1, false, kPluginIOError, true},
-               {Callback::Blit, -1, true, kPluginIOError, true},
-               {Callback::ReleaseFrame, -1, true, kPluginIOError, true},
-               {{}, 1, false, kPluginOutOfMemory, false},
-               {{}, 1, true, kPluginFailed, false},
-               {{}, 2, true, kPluginOutOfMemory, false}};
-  for (const Case &c : cases) {
-    SCOPED_TRACE(testing::Message() << (c.which ? int(*c.which) : -1) << " " << c.imagesMade << " " << c.inFade);
+  // The failing callback, images made before one fails, in a fade, the result, whether the output was drawn on.
+  const std::tuple<std::optional<Callback>, int, bool, HYPluginResult, bool> cases[] = {
+      {Callback::GetFrame, -1, false, kPluginIOError, false}, {Callback::ReleaseFrame, -1, false, kPluginIOError, true},
+      {Callback::MixAudio, -1, false, kPluginIOError, true}, {Callback::Blit, -1, true, kPluginIOError, true},
+      {Callback::ReleaseFrame, -1, true, kPluginIOError, true}, {{}, 1, false, kPluginOutOfMemory, false},
+      {{}, 1, true, kPluginFailed, false}, {{}, 2, true, kPluginOutOfMemory, false}};
+  for (const auto &[which, imagesMade, inFade, want, outputTouched] : cases) {
+    SCOPED_TRACE(testing::Message() << (which ? int(*which) : -1) << " " << imagesMade << " " << inFade);
     host_->SetOutput(16, 8);
-    host_->SetFades(c.inFade ? 50 : 0, 0);
+    host_->SetFades(inFade ? 50 : 0, 0);
     host_->Params().frameCount = 100;
     host_->Params().clientData = nullptr;
     ASSERT_EQ(host_->Send(kPlugInitialize), kPluginOK);
     host_->ClearCalls();
-    if (c.which) host_->FailCallback(*c.which, kPluginIOError);
-    ZVFailNewGWorldAfter(c.imagesMade);
-    EXPECT_EQ(host_->RenderFrame(3), c.want);
+    if (which) host_->FailCallback(*which, kPluginIOError);
+    ZVFailNewGWorldAfter(imagesMade);
+    EXPECT_EQ(host_->RenderFrame(3), want);
     ZVFailNewGWorldAfter(-1);
     EXPECT_EQ(host_->OutstandingFrames(), 0u);
     EXPECT_EQ(host_->CallsOf(Callback::ReleaseFrame).size(), 1u);
-    if (!c.which || c.which == Callback::Blit) EXPECT_TRUE(host_->CallsOf(Callback::MixAudio).empty());
-    if (!c.which) EXPECT_TRUE(host_->CallsOf(Callback::Blit).empty());
-    EXPECT_EQ(PixelAt(host_->Output(), 2, 2) != Pixel({0, 0, 0, 0}), c.outputTouched);
+    if (!which || which == Callback::Blit) EXPECT_TRUE(host_->CallsOf(Callback::MixAudio).empty());
+    if (!which) EXPECT_TRUE(host_->CallsOf(Callback::Blit).empty());
+    EXPECT_EQ(PixelAt(host_->Output(), 2, 2) != Pixel({0, 0, 0, 0}), outputTouched);
     host_->Send(kPlugTerminate);
   }
 }
@@ -233,13 +225,13 @@ TEST_F(Glue, FailuresAreReportedAndEveryFrameGoesBack) {
 // Whatever the plug-in draws with, the host finds its current port, device and
 // the lock state of its frame as they were.
 TEST_F(Glue, PortDeviceAndLockStateComeBackAsTheyWere) {
-  Image current(4, 4), target(8, 6);
+  Image current(4, 4), other(64, 48);  // the output's size; the frame is the effect's target, then its source
   PLUGINDATAREC config = DefaultConfig();
   const std::function<void()> calls[] = {
       [&] { host_->RenderPass(0, 3); },
       [&] { host_->Send(kPlugFilePlaceHolder); },
-      [&] { DoEffect(reinterpret_cast<Ptr>(&config), &host_->Params(), target.gw(), target.gw(), 0, 0, 0, 1); },
-      [&] { ThePixelEffect(target.gw(), nullptr, Rect{0, 0, 6, 8}, true, &config, 0, 1); },
+      [&] { DoEffect(reinterpret_cast<Ptr>(&config), &host_->Params(), other.gw(), host_->Output(), 0, 0, 0, 1); },
+      [&] { ThePixelEffect(host_->Output(), other.gw(), Rect{0, 0, 48, 64}, true, &config, 0, 1); },
   };
   host_->SetFades(2, 0);
   for (bool locked : {false, true})

@@ -37,11 +37,7 @@ TEST(Manual, TheDialogsPictureStandsInItsOwnSpace) {
   const std::regex page("<page number=\"(\\d+)\""),
       image("<image top=\"(-?\\d+)\" left=\"(-?\\d+)\" width=\"(\\d+)\" height=\"(\\d+)\""),
       text("<text top=\"(-?\\d+)\" left=\"(-?\\d+)\" width=\"(\\d+)\" height=\"(\\d+)\"[^>]*>(.*)</text>");
-  struct Placed {
-    int page;
-    Box box;
-    std::string text;
-  };
+  struct Placed { int page; Box box; std::string text; };
   std::vector<Placed> pictures, texts;
   int pageNumber = 0;
   for (std::string line; std::getline(xml, line);) {

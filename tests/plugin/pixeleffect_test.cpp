@@ -91,15 +91,6 @@ TEST(PixelEffect, ImagesAwayFromTheOriginAreWalkedFromTheirOwnCorner) {
   EXPECT_EQ(dst.At(2, 2), (Pixel{7, 1, 1, 1}));
 }
 
-TEST(PixelEffect, LockStateIsPutBack) {
-  Image src(4, 4), dst(4, 4);
-  LockPixels(GetGWorldPixMap(dst.gw()));
-  PLUGINDATAREC c = Config(10, 10, 10);
-  ThePixelEffect(src.gw(), dst.gw(), Rect{0, 0, 4, 4}, true, &c, 0, 0);
-  EXPECT_EQ(GetPixelsState(GetGWorldPixMap(src.gw())) & pixelsLocked, 0u);
-  EXPECT_NE(GetPixelsState(GetGWorldPixMap(dst.gw())) & pixelsLocked, 0u);
-}
-
 TEST(PixelEffect, PreviewRoadCopiesFirstThenLifts) {
   Image src(6, 4), preview(6, 4);
   zv::test::PaintPattern(1, src.gw());

@@ -204,11 +204,10 @@ TEST(PrefsFile, NoPreferencesFolderCreatesNothing) {
 TEST(PrefsFile, ASaveInterruptedAtAnyStepLeavesTheOldRecordReadable) {
   TempPreferences prefs;
   CreatePrefsFile();
-  PLUGINDATAREC old = Sample();
+  PLUGINDATAREC old = Sample(), fresh = Sample(), read{};
+  fresh.SLIDERS[0] = 11;
   ASSERT_TRUE(SaveConfig(&old));
   ZVFailFileReplaceAtStep(-1);
-  PLUGINDATAREC fresh = Sample();
-  fresh.SLIDERS[0] = 11;
   ASSERT_TRUE(SaveConfig(&fresh));
   const int steps = ZVFailFileReplaceAtStep(-1);
   ASSERT_GT(steps, 3);
@@ -217,13 +216,11 @@ TEST(PrefsFile, ASaveInterruptedAtAnyStepLeavesTheOldRecordReadable) {
   for (int step = 0; step < steps; ++step) {
     ZVFailFileReplaceAtStep(step);
     EXPECT_FALSE(SaveConfig(&fresh)) << "step " << step;
-    PLUGINDATAREC read{};
     ASSERT_TRUE(ReadConfig(&read)) << "step " << step;
     EXPECT_EQ(read.SLIDERS[0], old.SLIDERS[0]) << "step " << step;
   }
   ZVFailFileReplaceAtStep(-1);
   ASSERT_TRUE(SaveConfig(&fresh));
-  PLUGINDATAREC read{};
   ASSERT_TRUE(ReadConfig(&read));
   EXPECT_EQ(read.SLIDERS[0], 11);
 }

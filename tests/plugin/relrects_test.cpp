@@ -33,8 +33,7 @@ TEST(Rel2Rect, TruncatesKeepsOrderSaturatesAndComesBackExactly) {
   // Outside the frame stays outside.
   ExpectRect(Rel2Rect(RELRECT{-0.5, 1.5, 0, 1}, Rect{0, 0, 10, 100}), 0, -50, 10, 150);
   // Damaged fractions saturate instead of wrapping.
-  const double inf = std::numeric_limits<double>::infinity();
-  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
   ExpectRect(Rel2Rect(RELRECT{nan, inf, -inf, 1e9}, Rect{5, 7, 485, 727}), -32768, 7, 32767, 32767);
   // And back: exact quotients, and none of an empty frame.
   const auto R = [](const RELRECT &r) { return std::tuple(r.LEFT, r.RIGHT, r.TOP, r.BOTTOM); };

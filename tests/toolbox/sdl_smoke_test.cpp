@@ -63,8 +63,7 @@ TEST_F(ToolkitTest, SdlWindowTakesARealClickUnderXvfb) {
                         "xdotool mousemove --sync --window \"$wid\" 20 19 click 1 "
                         "mousemove --sync --window \"$wid\" 248 170 click 1"});
     RunDemo();
-    int status;
-    waitpid(hand, &status, 0);
+    waitpid(hand, nullptr, 0);
     bool ok = gRec.commands == std::vector<std::string>{"Keep", "ok  "} &&
               GetControl32BitValue(Ctl(demo_, "Keep", 1)) == 1;
     for (auto &c : gRec.commands) std::fprintf(stderr, "command '%s'\n", c.c_str());
@@ -74,7 +73,6 @@ TEST_F(ToolkitTest, SdlWindowTakesARealClickUnderXvfb) {
   int status = 0;
   waitpid(child, &status, 0);
   kill(xvfb, SIGTERM);
-  int xstatus;
-  waitpid(xvfb, &xstatus, 0);
+  waitpid(xvfb, nullptr, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }

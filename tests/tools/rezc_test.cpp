@@ -7,6 +7,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <tuple>
 
 namespace {
 
@@ -39,14 +40,11 @@ resource 'STR#' (-5) { };
   ASSERT_TRUE(file) << error;
   ASSERT_EQ(file->resources.size(), 2u);
   const zv::rsrc::Resource &labels = file->resources[0];
-  EXPECT_EQ(labels.type, zv::rsrc::kStringListType);
-  EXPECT_EQ(labels.id, 128);
-  EXPECT_EQ(labels.name, "Labels");
+  EXPECT_EQ(std::tuple(labels.type, labels.id, labels.name), std::tuple(zv::rsrc::kStringListType, 128, "Labels"));
   EXPECT_EQ(Items(labels), (std::vector<std::string>{"plain", "tab\there", "quote \" and \\",
                                                      "joined across literals", "Caf\x8E \xA9", "\xA5" "A"}));
-  EXPECT_EQ(file->resources[1].id, -5);
-  EXPECT_EQ(file->resources[1].name, std::nullopt);
-  EXPECT_EQ(file->resources[1].data, (std::vector<std::uint8_t>{0, 0}));
+  const zv::rsrc::Resource &empty = file->resources[1];
+  EXPECT_EQ(std::tuple(empty.id, empty.name, empty.data), std::tuple(-5, std::nullopt, std::vector<std::uint8_t>{0, 0}));
 }
 
 TEST(Rezc, MalformedSourceIsReportedWithFileAndLine) {

@@ -30,11 +30,7 @@ constexpr int kFrames = 45;
 int FlatRed(const ArgbImage &image) { return image.pixels[(24 * image.width + 48) * 4 + 1]; }
 int ExpectedRed(int n) { return static_cast<int>(std::lround((4 * n + 20 - 16) * 255.0 / 219.0)); }
 
-struct Case {
-  const char *name;
-  const char *file;
-  const char *encode;
-};
+struct Case { const char *name, *file, *encode; };
 
 class RandomAccess : public ::testing::TestWithParam<Case> {};
 

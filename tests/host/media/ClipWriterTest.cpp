@@ -55,8 +55,7 @@ TEST(ClipWriter, OddSizesGoToTheUsualEncoder) {
   auto writer = OpenClipWriter({path, 33, 17, {30, 1}, "", 0, 0});
   writer->WriteFrame(NoiseFrame(33, 17, 3).View());
   writer->Finish();
-  EXPECT_EQ(ClipReader(path).Info().width, 33);
-  EXPECT_EQ(ClipReader(path).Info().height, 17);
+  EXPECT_EQ(std::pair(ClipReader(path).Info().width, ClipReader(path).Info().height), std::pair(33, 17));
 }
 
 }  // namespace
