@@ -300,7 +300,9 @@ bool ClipReader::EndsEarly() const {
   if (last == AV_NOPTS_VALUE) return true;
   const std::int64_t slack = std::max<std::int64_t>(AV_TIME_BASE / 5, av_rescale_q(2, av_inv_q(info_.frameRate),
                                                                                    AV_TIME_BASE_Q));
-  return last < end - slack;
+  // Some containers (Matroska) announce the time of their end rather than
+  // a length from the start: a file that reaches either is whole.
+  return last < end - slack && last < raw->duration - slack;
 }
 
 std::int64_t ClipReader::DeclaredFrames() const {
