@@ -2,10 +2,12 @@
 
 #include "Blit.h"
 #include "DataHandling.h"
-#include "callpixelfx.h"
+#include "pixeleffect.h"
+#include "relrects.h"
 #include "prefsloader.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -61,23 +63,22 @@ SInt16 Percent2Slider(double value) { return Round2Slider(value); }
 bool RenderFrame(const PLUGINDATAREC &theConfig, const std::uint8_t *in, std::uint8_t *out, int width, int height,
                  std::ptrdiff_t stride, SInt16 opacity) {
   constexpr int kMaxSide = 32767;
-  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || stride < std::ptrdiff_t{4} * width) {
+  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || stride < std::ptrdiff_t{4} * width ||
+      stride > INT32_MAX) {
     CopyFrame(in, out, width, height, stride);
     return false;
   }
-  // The source is only read: the effect writes its destination alone.
-  HostImage source(const_cast<std::uint8_t *>(in), width, height, stride);
-  HostImage dest(out, width, height, stride);
-  if (!source.get() || !dest.get()) {
-    CopyFrame(in, out, width, height, stride);
-    return false;
-  }
-  // The same buffer twice is an effect in place.
-  DoPascalPixelEffect(source.get(), dest.get(), const_cast<PLUGINDATAPTR>(&theConfig), 0, 0);
+  // One sweep over the host's buffers, no image made: the rest copied and the
+  // rectangle lifted row by row, each input pixel read once.
+  const Rect frame = {0, 0, static_cast<short>(height), static_cast<short>(width)};
+  ApplyPixelEffectToRows(in, static_cast<SInt32>(stride), out, static_cast<SInt32>(stride), width, height,
+                         k32RGBAPixelFormat, Rel2Rect(theConfig.STARTREL, frame), theConfig);
   if (opacity >= 0 && in != out) {
-    Rect bounds;
-    GetPortBounds(source.get(), &bounds);
-    zv::host::BlitPixMaps(GetGWorldPixMap(source.get()), GetGWorldPixMap(dest.get()), &bounds, &bounds, opacity);
+    // The fades blend through the host's own Blit, over images of the frames.
+    HostImage source(const_cast<std::uint8_t *>(in), width, height, stride);
+    HostImage dest(out, width, height, stride);
+    if (!source.get() || !dest.get()) return false;
+    zv::host::BlitPixMaps(GetGWorldPixMap(source.get()), GetGWorldPixMap(dest.get()), &frame, &frame, opacity);
   }
   return true;
 }

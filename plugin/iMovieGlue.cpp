@@ -91,6 +91,12 @@ GWorldPtr NewWorkImage(const Rect &r, OSErr &err) {
   return err == noErr ? gw : nullptr;
 }
 
+bool SameSize(GWorldPtr gw, const Rect &r) {
+  Rect b;
+  GetPortBounds(gw, &b);
+  return b.right - b.left == r.right - r.left && b.bottom - b.top == r.bottom - r.top;
+}
+
 void CopyImage(GWorldPtr from, const Rect &fromRect, GWorldPtr to, const Rect &toRect) {
   PixelsLock a(from), b(to);
   CopyBits(GetPortBitMapForCopyBits(from), GetPortBitMapForCopyBits(to), &fromRect, &toRect, srcCopy, nullptr);
@@ -195,6 +201,7 @@ HYPluginResult EffectBegins(SInt16, _PluginParams *params) {
   }
 
   ClampFades(params->frameCount, pass->fadeInFrames, pass->fadeOutFrames);
+  if (pass->effectGWorld) DisposeGWorld(pass->effectGWorld);  // a reused pass state's
   pass->effectGWorld = nullptr;
   return result;
 }
@@ -290,13 +297,19 @@ HYPluginResult ApplyEffect(GWorldPtr source, _PluginParams *params) {
   GetPortBounds(source, &bounds);
   bounds = MovedToOrigin(bounds);
   OSErr err = noErr;
-  pass->effectGWorld = NewWorkImage(bounds, err);
-  if (pass->effectGWorld) {
-    CopyImage(source, bounds, pass->effectGWorld, bounds);
-    ApplyLineArtEffect(source, pass->effectGWorld, params);
-    CopyImage(pass->effectGWorld, bounds, params->frame, params->frameRect);
+  // The work image lives for the pass: a frame of another size replaces it.
+  if (pass->effectGWorld && !SameSize(pass->effectGWorld, bounds)) {
     DisposeGWorld(pass->effectGWorld);
     pass->effectGWorld = nullptr;
+  }
+  if (!pass->effectGWorld) pass->effectGWorld = NewWorkImage(bounds, err);
+  if (pass->effectGWorld) {
+    // The pixel loop writes every pixel of an image of the source's size and
+    // pixel order, so only a source of another order is copied in first.
+    if (GetPixPixelFormat(GetGWorldPixMap(source)) != GetPixPixelFormat(GetGWorldPixMap(pass->effectGWorld)))
+      CopyImage(source, bounds, pass->effectGWorld, bounds);
+    ApplyLineArtEffect(source, pass->effectGWorld, params);
+    CopyImage(pass->effectGWorld, bounds, params->frame, params->frameRect);
   }
   if (err == noErr) return kPluginOK;
   return err == memFullErr ? kPluginOutOfMemory : kPluginFailed;

@@ -13,7 +13,7 @@ struct _EffectData {
   float sliderValues[3];     // the host's sliders, copied at the start of the pass
   SInt32 fadeInFrames;       // after clamping
   SInt32 fadeOutFrames;      // after clamping
-  GWorldPtr effectGWorld;    // the work image of one frame; empty between frames
+  GWorldPtr effectGWorld;    // the work image, made at the pass's first frame
   Ptr pascalData;            // this pass's copy of the master configuration
 };
 

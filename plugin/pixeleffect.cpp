@@ -73,6 +73,20 @@ SPAN ClampSpan(int lo, int hi, int size) {
 int Width(const Rect &r) { return r.right - r.left; }
 int Height(const Rect &r) { return r.bottom - r.top; }
 
+// Rows outside `rows` are copied; inside, the pixels of `cols` are lifted.
+void LiftRows(const UInt8 *src, SInt32 srcRowBytes, UInt8 *dst, SInt32 dstRowBytes, int width, int height,
+              const FLOORS &floors, SPAN cols, SPAN rows) {
+  for (int row = 0; row < height; ++row, src += srcRowBytes, dst += dstRowBytes) {
+    if (row < rows.from || row >= rows.to || cols.from == cols.to) {
+      CopyPixels(src, dst, width);
+      continue;
+    }
+    CopyPixels(src, dst, cols.from);
+    LiftPixels(src + 4 * cols.from, dst + 4 * cols.from, cols.to - cols.from, floors);
+    CopyPixels(src + 4 * cols.to, dst + 4 * cols.to, width - cols.to);
+  }
+}
+
 void PixelEffect(GrafPtr source, GrafPtr dest, Rect activeRect, Boolean, PLUGINDATAPTR theConfig) {
   if (!dest) dest = source;
   if (!source || !dest) return;
@@ -88,22 +102,11 @@ void PixelEffect(GrafPtr source, GrafPtr dest, Rect activeRect, Boolean, PLUGIND
   // images whose bounds do not start at (0, 0) are handled too.
   const int width = Width(theTargetFrame), height = Height(theTargetFrame);
   const OSType format = GetPixPixelFormat(GetGWorldPixMap(dest));
-  if (Width(theFrame) == width && Height(theFrame) == height && width > 0 && height > 0 &&
-      GetPixPixelFormat(GetGWorldPixMap(source)) == format) {
-    const FLOORS floors = MakeFloors(*theConfig, format);
+  if (Width(theFrame) == width && Height(theFrame) == height && GetPixPixelFormat(GetGWorldPixMap(source)) == format) {
     const SPAN cols = ClampSpan(activeRect.left - theTargetFrame.left, activeRect.right - theTargetFrame.left, width);
     const SPAN rows = ClampSpan(activeRect.top - theTargetFrame.top, activeRect.bottom - theTargetFrame.top, height);
-    const UInt8 *srcRow = reinterpret_cast<const UInt8 *>(srcBase);
-    UInt8 *dstRow = reinterpret_cast<UInt8 *>(dstBase);
-    for (int row = 0; row < height; ++row, srcRow += srcRowBytes, dstRow += dstRowBytes) {
-      if (row < rows.from || row >= rows.to || cols.from == cols.to) {
-        CopyPixels(srcRow, dstRow, width);
-        continue;
-      }
-      CopyPixels(srcRow, dstRow, cols.from);
-      LiftPixels(srcRow + 4 * cols.from, dstRow + 4 * cols.from, cols.to - cols.from, floors);
-      CopyPixels(srcRow + 4 * cols.to, dstRow + 4 * cols.to, width - cols.to);
-    }
+    LiftRows(reinterpret_cast<const UInt8 *>(srcBase), srcRowBytes, reinterpret_cast<UInt8 *>(dstBase), dstRowBytes,
+             width, height, MakeFloors(*theConfig, format), cols, rows);
   }
 
   SetPixelsState(GetGWorldPixMap(source), srcFlags);
@@ -115,6 +118,13 @@ void PixelEffect(GrafPtr source, GrafPtr dest, Rect activeRect, Boolean, PLUGIND
 SInt16 Slider2Floor(SInt16 slider) {
   const int floor = slider * 255 / 100;  // equals trunc(slider x 2.55) without falling short at 100
   return static_cast<SInt16>(std::clamp(floor, 0, 255));
+}
+
+void ApplyPixelEffectToRows(const UInt8 *src, SInt32 srcRowBytes, UInt8 *dst, SInt32 dstRowBytes, int width,
+                            int height, OSType pixelFormat, Rect activeRect, const PLUGINDATAREC &theConfig) {
+  if (width <= 0 || height <= 0) return;
+  LiftRows(src, srcRowBytes, dst, dstRowBytes, width, height, MakeFloors(theConfig, pixelFormat),
+           ClampSpan(activeRect.left, activeRect.right, width), ClampSpan(activeRect.top, activeRect.bottom, height));
 }
 
 void ThePixelEffect(GrafPtr source, GrafPtr dest, Rect activeRect, Boolean, PLUGINDATAPTR theConfig, SInt32,

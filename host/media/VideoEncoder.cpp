@@ -77,13 +77,9 @@ void CheckEncoderTakes(const AVCodec *codec, int width, int height, AVRational f
 }
 
 VideoEncoder::VideoEncoder(const AVCodec *codec, int width, int height, AVRational frameRate, bool globalHeader)
-    : ctx_(OpenEncoder(codec, width, height, frameRate, globalHeader)), frame_(NewFrame()) {
+    : ctx_(OpenEncoder(codec, width, height, frameRate, globalHeader)) {
   const AVPixelFormat fmt = ctx_->pix_fmt;
   const bool yuv = !(av_pix_fmt_desc_get(fmt)->flags & AV_PIX_FMT_FLAG_RGB);
-  frame_->format = fmt;
-  frame_->width = width;
-  frame_->height = height;
-  Check(av_frame_get_buffer(frame_.get(), 0), "frame buffer");
   if (fmt != AV_PIX_FMT_ARGB) {
     sws_.reset(sws_getContext(width, height, AV_PIX_FMT_ARGB, width, height, fmt, ExactScalerFlags(false), nullptr,
                               nullptr, nullptr));
@@ -98,20 +94,35 @@ VideoEncoder::VideoEncoder(const AVCodec *codec, int width, int height, AVRation
   }
 }
 
+AVFrame *VideoEncoder::FreeFrame() {
+  // A few frames cover every encoder here; one that holds more gets fresh ones.
+  constexpr std::size_t kKept = 4;
+  for (const FramePtr &f : frames_)
+    if (av_frame_is_writable(f.get())) return f.get();
+  FramePtr f = NewFrame();
+  f->format = ctx_->pix_fmt;
+  f->width = ctx_->width;
+  f->height = ctx_->height;
+  Check(av_frame_get_buffer(f.get(), 0), "frame buffer");
+  if (frames_.size() >= kKept) frames_.erase(frames_.begin());
+  frames_.push_back(std::move(f));
+  return frames_.back().get();
+}
+
 void VideoEncoder::Send(const ArgbView &image, std::int64_t pts) {
   if (image.width != ctx_->width || image.height != ctx_->height) throw MediaError("frame of the wrong size");
-  Check(av_frame_make_writable(frame_.get()), "frame buffer");
+  AVFrame *frame = FreeFrame();
   if (!sws_) {
     for (int y = 0; y < image.height; ++y)
-      std::memcpy(frame_->data[0] + static_cast<std::ptrdiff_t>(y) * frame_->linesize[0], image.Row(y),
+      std::memcpy(frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0], image.Row(y),
                   static_cast<std::size_t>(image.width) * 4);
   } else {
     const uint8_t *src[4] = {image.data, nullptr, nullptr, nullptr};
     const int srcStride[4] = {static_cast<int>(image.stride), 0, 0, 0};
-    sws_scale(sws_.get(), src, srcStride, 0, image.height, frame_->data, frame_->linesize);
+    sws_scale(sws_.get(), src, srcStride, 0, image.height, frame->data, frame->linesize);
   }
-  frame_->pts = pts;
-  Check(avcodec_send_frame(ctx_.get(), frame_.get()), "encoding failed");
+  frame->pts = pts;
+  Check(avcodec_send_frame(ctx_.get(), frame), "encoding failed");
 }
 
 void VideoEncoder::Flush() { Check(avcodec_send_frame(ctx_.get(), nullptr), "encoding failed"); }

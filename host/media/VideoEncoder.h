@@ -6,6 +6,8 @@
 #include "media/FFmpeg.h"
 #include "media/Image.h"
 
+#include <vector>
+
 namespace zv::media {
 
 class VideoEncoder {
@@ -19,8 +21,12 @@ class VideoEncoder {
   bool Receive(AVPacket *packet);
 
  private:
+  AVFrame *FreeFrame();
+
   CodecContextPtr ctx_;
-  FramePtr frame_;
+  // Encoders may keep the frames they were given (FFV1 keeps the last one):
+  // a frame no encoder holds is filled anew rather than copied away from.
+  std::vector<FramePtr> frames_;
   SwsPtr sws_;
 };
 
