@@ -78,7 +78,7 @@ bool RenderFrame(const PLUGINDATAREC &theConfig, const std::uint8_t *in, std::ui
     HostImage source(const_cast<std::uint8_t *>(in), width, height, stride);
     HostImage dest(out, width, height, stride);
     if (!source.get() || !dest.get()) return false;
-    zv::host::BlitPixMaps(GetGWorldPixMap(source.get()), GetGWorldPixMap(dest.get()), &frame, &frame, opacity);
+    zv::blend::BlitPixMaps(GetGWorldPixMap(source.get()), GetGWorldPixMap(dest.get()), &frame, &frame, opacity);
   }
   return true;
 }
