@@ -97,6 +97,22 @@ bool SameSize(GWorldPtr gw, const Rect &r) {
   return b.right - b.left == r.right - r.left && b.bottom - b.top == r.bottom - r.top;
 }
 
+// An image the pass keeps from frame to frame, of r's size: made when
+// missing, made anew when the frames change size.
+GWorldPtr KeptImage(GWorldPtr &kept, const Rect &r, OSErr &err) {
+  if (kept && !SameSize(kept, r)) {
+    DisposeGWorld(kept);
+    kept = nullptr;
+  }
+  if (!kept) kept = NewWorkImage(r, err);
+  return kept;
+}
+
+void DisposeKept(GWorldPtr &kept) {
+  if (kept) DisposeGWorld(kept);
+  kept = nullptr;
+}
+
 void CopyImage(GWorldPtr from, const Rect &fromRect, GWorldPtr to, const Rect &toRect) {
   PixelsLock a(from), b(to);
   CopyBits(GetPortBitMapForCopyBits(from), GetPortBitMapForCopyBits(to), &fromRect, &toRect, srcCopy, nullptr);
@@ -201,15 +217,17 @@ HYPluginResult EffectBegins(SInt16, _PluginParams *params) {
   }
 
   ClampFades(params->frameCount, pass->fadeInFrames, pass->fadeOutFrames);
-  if (pass->effectGWorld) DisposeGWorld(pass->effectGWorld);  // a reused pass state's
-  pass->effectGWorld = nullptr;
+  // A reused pass state's images were made for the last pass.
+  DisposeKept(pass->effectGWorld);
+  DisposeKept(pass->cleanGWorld);
   return result;
 }
 
 HYPluginResult EffectEnds(SInt16, _PluginParams *params) {
   _EffectData *pass = PassOf(params);
   if (pass) {
-    if (pass->effectGWorld) DisposeGWorld(pass->effectGWorld);
+    DisposeKept(pass->effectGWorld);
+    DisposeKept(pass->cleanGWorld);
     if (pass->pascalData) {
       pUncopyConfig(pass->pascalData);
       params->procs->DisposePtr(pass->pascalData);
@@ -236,7 +254,7 @@ static HYPluginResult RenderDelivered(_PluginParams *params, GWorldPtr delivered
   const SInt16 opacity =
       FadeOpacity(params->renderFrame, params->frameCount, pass->fadeInFrames, pass->fadeOutFrames);
   if (opacity >= 0) {
-    cleanCopy = NewWorkImage(sourceRect, cleanErr);
+    cleanCopy = KeptImage(pass->cleanGWorld, sourceRect, cleanErr);
     if (!cleanCopy) return kPluginOK;  // reported as kPluginFailed once the frame is back
     CopyImage(delivered, sourceRect, cleanCopy, sourceRect);
   }
@@ -286,7 +304,6 @@ HYPluginResult EffectDrives(SInt16, _PluginParams *params) {
   // The frame goes back to the host whatever happened above.
   const HYPluginResult released = procs.ReleaseFrame(params->instance, cookie);
   if (result == kPluginOK) result = released;
-  if (cleanCopy) DisposeGWorld(cleanCopy);
   if (result == kPluginOK && cleanErr != noErr) result = kPluginFailed;
   return result;
 }
@@ -297,13 +314,7 @@ HYPluginResult ApplyEffect(GWorldPtr source, _PluginParams *params) {
   GetPortBounds(source, &bounds);
   bounds = MovedToOrigin(bounds);
   OSErr err = noErr;
-  // The work image lives for the pass: a frame of another size replaces it.
-  if (pass->effectGWorld && !SameSize(pass->effectGWorld, bounds)) {
-    DisposeGWorld(pass->effectGWorld);
-    pass->effectGWorld = nullptr;
-  }
-  if (!pass->effectGWorld) pass->effectGWorld = NewWorkImage(bounds, err);
-  if (pass->effectGWorld) {
+  if (KeptImage(pass->effectGWorld, bounds, err)) {
     // The pixel loop writes every pixel of an image of the source's size and
     // pixel order, so only a source of another order is copied in first.
     if (GetPixPixelFormat(GetGWorldPixMap(source)) != GetPixPixelFormat(GetGWorldPixMap(pass->effectGWorld)))

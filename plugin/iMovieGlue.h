@@ -15,6 +15,7 @@ struct _EffectData {
   SInt32 fadeOutFrames;      // after clamping
   GWorldPtr effectGWorld;    // the work image, made at the pass's first frame
   Ptr pascalData;            // this pass's copy of the master configuration
+  GWorldPtr cleanGWorld;     // the untouched frame during fades, made at the first fade
 };
 
 extern Ptr gPascalData;

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <thread>
 #include <tuple>
@@ -56,9 +58,14 @@ std::vector<UInt8> ArgbRoad(const PLUGINDATAREC &config, const std::vector<UInt8
   return out;
 }
 
+// The filters' road on rows padded as some hosts pad them; the padding is the host's.
 std::vector<UInt8> RgbaRoad(const PLUGINDATAREC &config, const std::vector<UInt8> &in, SInt16 opacity) {
-  std::vector<UInt8> out(in.size());
-  EXPECT_TRUE(RenderFrame(config, in.data(), out.data(), kW, kH, kW * 4, opacity));
+  constexpr int kRow = kW * 4, kStride = kRow + 12;
+  std::vector<UInt8> src(kStride * kH, 0xA5), dst(kStride * kH, 0x5A), out(in.size());
+  for (int y = 0; y < kH; ++y) std::memcpy(&src[y * kStride], &in[y * kRow], kRow);
+  EXPECT_TRUE(RenderFrame(config, src.data(), dst.data(), kW, kH, kStride, opacity));
+  for (int y = 0; y < kH; ++y) std::memcpy(&out[y * kRow], &dst[y * kStride], kRow);
+  EXPECT_EQ(std::count(dst.begin(), dst.end(), 0x5A), std::count(out.begin(), out.end(), 0x5A) + 12 * kH);
   return out;
 }
 
@@ -68,6 +75,10 @@ TEST(FilterRoad, BadParametersGetThePluginsRules) {
   // Not-a-number edges sit at the frame's origin; infinite ones saturate.
   EXPECT_EQ(RgbaRoad(Config({nan, inf, -inf, nan}, 50, 50, 50), in, -1),
             ArgbRoad(Config({0, 2, -1, 0}, 50, 50, 50), in, -1));
+  // Rectangles on and across the frame's edges, with and without a fade.
+  for (RELRECT rel : {RELRECT{0, 1, 0, 1}, {0.5, 1.5, -0.5, 0.5}, {0.03, 0.97, 0.05, 0.96}})
+    for (SInt16 opacity : {-1, 90})
+      EXPECT_EQ(RgbaRoad(Config(rel, 70, 20, 100), in, opacity), ArgbRoad(Config(rel, 70, 20, 100), in, opacity));
   // 0.505 is round(50.5), not the truncated 50.
   for (auto [f, want] : {std::pair{nan, 0}, {-0.2, 0}, {0.505, 51}, {7.0, 100}})
     EXPECT_EQ(zv::adapters::Fraction2Slider(f), want) << f;
