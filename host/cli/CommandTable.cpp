@@ -2,7 +2,7 @@
 // and its runner; a new option is a row naming the commands that take it.
 #include "Failure.h"
 #include "cli/Commands.h"
-#include "media/ClipWriter.h"
+#include "media/Containers.h"
 
 namespace zv::host {
 
