@@ -273,6 +273,29 @@ std::int64_t ClipReader::CountFrames() {
   return last + 1;
 }
 
+namespace {
+
+// The end of the last packet of any stream read from time `from` (in
+// AV_TIME_BASE units) to the end of the file, AV_NOPTS_VALUE when none has a
+// time; false when the file cannot seek there.
+bool LastPacketEnd(AVFormatContext &in, std::int64_t from, std::int64_t &last) {
+  last = AV_NOPTS_VALUE;
+  if (avformat_seek_file(&in, -1, INT64_MIN, from, from, 0) < 0) return false;
+  PacketPtr packet = NewPacket();
+  while (av_read_frame(&in, packet.get()) >= 0) {
+    const AVStream *st = in.streams[packet->stream_index];
+    std::int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+    if (ts != AV_NOPTS_VALUE) {
+      ts = av_rescale_q(ts + std::max<std::int64_t>(packet->duration, 0), st->time_base, AV_TIME_BASE_Q);
+      last = last == AV_NOPTS_VALUE ? ts : std::max(last, ts);
+    }
+    av_packet_unref(packet.get());
+  }
+  return true;
+}
+
+}  // namespace
+
 bool ClipReader::EndsEarly() const {
   // The container's duration against the last packet of any stream, so sound
   // lasting longer than the picture is no false alarm.
@@ -284,25 +307,19 @@ bool ClipReader::EndsEarly() const {
   if (avformat_find_stream_info(raw, limits.Get()) < 0) return false;
   const std::int64_t start = raw->start_time == AV_NOPTS_VALUE ? 0 : raw->start_time;
   const std::int64_t end = start + raw->duration;
-  const std::int64_t from = std::max(start, end - 3 * AV_TIME_BASE);
-  if (avformat_seek_file(raw, -1, INT64_MIN, from, from, 0) < 0) return false;
-  PacketPtr packet = NewPacket();
-  std::int64_t last = AV_NOPTS_VALUE;
-  while (av_read_frame(raw, packet.get()) >= 0) {
-    const AVStream *st = raw->streams[packet->stream_index];
-    std::int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-    if (ts != AV_NOPTS_VALUE) {
-      ts = av_rescale_q(ts + std::max<std::int64_t>(packet->duration, 0), st->time_base, AV_TIME_BASE_Q);
-      last = last == AV_NOPTS_VALUE ? ts : std::max(last, ts);
-    }
-    av_packet_unref(packet.get());
-  }
-  if (last == AV_NOPTS_VALUE) return true;
   const std::int64_t slack = std::max<std::int64_t>(AV_TIME_BASE / 5, av_rescale_q(2, av_inv_q(info_.frameRate),
                                                                                    AV_TIME_BASE_Q));
   // Some containers (Matroska) announce the time of their end rather than
   // a length from the start: a file that reaches either is whole.
-  return last < end - slack && last < raw->duration - slack;
+  const auto whole = [&](std::int64_t last) {
+    return last != AV_NOPTS_VALUE && (last >= end - slack || last >= raw->duration - slack);
+  };
+  // A whole file shows it in its last moments; only a doubtful one is read
+  // three seconds back (frames of raw video are megabytes each).
+  std::int64_t last;
+  if (LastPacketEnd(*raw, std::max(start, end - 2 * slack), last) && whole(last)) return false;
+  if (!LastPacketEnd(*raw, std::max(start, end - 3 * AV_TIME_BASE), last)) return false;
+  return !whole(last);
 }
 
 std::int64_t ClipReader::DeclaredFrames() const {
