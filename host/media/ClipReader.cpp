@@ -22,6 +22,10 @@ constexpr int kMaxDecodeFailures = 1000;
 }  // namespace
 
 ClipReader::ClipReader(const std::string &path) : path_(path), packet_(NewPacket()) {
+  InFile(path_, [&] { Open(); });
+}
+
+void ClipReader::Open() {
   OpenInput();
   const AVRational guessed = av_guess_frame_rate(input_.get(), stream_, nullptr);
   if (guessed.num > 0 && guessed.den > 0) info_.frameRate = av_inv_q(av_inv_q(guessed));  // reduced
@@ -228,6 +232,10 @@ const AVFrame *ClipReader::Find(std::int64_t index) {
 }
 
 void ClipReader::ReadFrame(std::int64_t index, const ArgbView &target, Quality quality) {
+  InFile(path_, [&] { Read(index, target, quality); });
+}
+
+void ClipReader::Read(std::int64_t index, const ArgbView &target, Quality quality) {
   if (index < 0 || index >= info_.frameCount)
     throw MediaError("frame " + std::to_string(index) + " is outside the clip (0 to " +
                      std::to_string(info_.frameCount - 1) + ")");
@@ -238,7 +246,7 @@ void ClipReader::ReadFrame(std::int64_t index, const ArgbView &target, Quality q
 }
 
 void ClipReader::MixAudio(std::int64_t first, AudioBlock &out, float gain) {
-  if (audio_) audio_->Mix(first, out, gain);
+  if (audio_) InFile(path_, [&] { audio_->Mix(first, out, gain); });
 }
 
 std::int64_t ClipReader::CountFrames() {

@@ -18,7 +18,7 @@ namespace zv::media {
 
 class ClipReader final : public Clip {
  public:
-  // Throws MediaError with a reason ("no video stream", FFmpeg's text, ...).
+  // Throws MediaError naming path with a reason ("no video stream", FFmpeg's text, ...).
   explicit ClipReader(const std::string &path);
   ~ClipReader() override;
 
@@ -42,6 +42,8 @@ class ClipReader final : public Clip {
     FramePtr frame;
   };
 
+  void Open();
+  void Read(std::int64_t index, const ArgbView &target, Quality quality);
   void OpenInput();
   std::optional<Decoded> DecodeNext();
   std::int64_t IndexOf(const AVFrame &frame);
