@@ -155,10 +155,8 @@ std::optional<ClipReader::Decoded> ClipReader::DecodeNext() {
       decoderFlushed_ = true;
       continue;
     }
-    if (packet_->stream_index == stream_->index) {
-      const int sent = avcodec_send_packet(decoder_.get(), packet_.get());
-      if (sent < 0 && sent != AVERROR(EAGAIN)) ++decodeErrors_;  // a damaged packet: go on with the next
-    }
+    // A damaged packet is refused: go on with the next.
+    if (packet_->stream_index == stream_->index) avcodec_send_packet(decoder_.get(), packet_.get());
     av_packet_unref(packet_.get());
   }
 }
