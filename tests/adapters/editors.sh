@@ -4,7 +4,9 @@
 # pixels lifted by hand.  Usage: editors.sh BUILD_DIR STORE_CONFIG_TOOL CASE
 #   timeline     Kdenlive-shaped documents: trimmed, cut, track, keyframes
 #   pixel_rects  whole-pixel rectangles at several profile sizes
-# Exits 77 when melt is missing.
+#   shotcut      Shotcut under Xvfb lists the filter, loads its panel with no
+#                QML error, and saves a project that melt renders exactly
+# Exits 77 when a host program is missing.
 set -euo pipefail
 build=$1 store=$2 case=$3
 command -v melt >/dev/null || { echo "SKIP: melt is not installed"; exit 77; }
@@ -36,11 +38,12 @@ melt() {
     </dev/null >/dev/null 2>"$tmp/melt.log" || { cat "$tmp/melt.log" >&2; fail "melt $*"; }
   rgba "$tmp/melt.nut" "$out"
 }
-# clip W H FRAMES: a lossless clip with varying alpha, and its frames as MLT
-# decodes them (not FFV1's own RGB), which every reference starts from.
+# clip W H FRAMES [opaque]: a lossless clip with varying alpha, and its frames
+# as MLT decodes them (not FFV1's own RGB), which every reference starts from.
 clip() {
-  ffmpeg -nostdin -v error -f lavfi -i "testsrc2=s=$1x$2:r=25,trim=end_frame=$3,format=rgba,geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='mod(X*5+Y*3+N*13,256)'" \
-    -c:v ffv1 -y "$tmp/clip.mkv"
+  local alpha=",geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='mod(X*5+Y*3+N*13,256)'"
+  [ -z "${4:-}" ] || alpha=
+  ffmpeg -nostdin -v error -f lavfi -i "testsrc2=s=$1x$2:r=25,trim=end_frame=$3,format=rgba$alpha" -c:v ffv1 -y "$tmp/clip.mkv"
   melt "$tmp/decoded.rgba" "$1" "$2" "$tmp/clip.mkv"
   cp "$tmp/melt.nut" "$tmp/decoded.nut"
   frame=$(($1 * $2 * 4))
@@ -101,6 +104,7 @@ clip cut in two|<playlist><entry producer="c" in="0" out="19">$(filt 4 4)</entry
 one frame shorter than the file|<playlist><entry producer="c" in="0" out="48">$(filt 0 6)</entry></playlist>|0 49 --frames 49 --fade-out 6
 filter with its own in and out|<playlist><entry producer="c" in="10" out="38">$(filt 3 3 'in="15" out="30"')</entry></playlist>|10 5;0 16 --start 15 --frames 16 --fade-in 3 --fade-out 3;31 8
 fades longer than the entry|<playlist><entry producer="c" in="10" out="19">$(filt 30 0)</entry><entry producer="c" in="20" out="28">$(filt 30 30)</entry></playlist>|0 10 --start 10 --frames 10 --fade-in 30;0 9 --start 20 --frames 9 --fade-in 30 --fade-out 30
+Shotcut: the filter in the clip's chain, over the entry's in and out|<chain id="s" out="49"><property name="resource">$tmp/clip.mkv</property>$(filt 5 5 'in="10" out="38"')</chain><playlist><entry producer="s" in="10" out="38"/></playlist>|0 29 --start 10 --frames 29 --fade-in 5 --fade-out 5
 track effect over two entries|<playlist id="p"><entry producer="c" in="5" out="19"/><entry producer="c" in="30" out="41"/></playlist><tractor id="t" in="0" out="26"><track producer="p"/>$(filt 4 4)</tractor>|0 15 --start 5 --frames 27 --fade-in 4 --fade-out 4;15 12 --start 15 --frames 27 --fade-in 4 --fade-out 4
 EOF
   # Keyframes in Kdenlive's timecode form count from the entry's first frame:
@@ -120,7 +124,7 @@ pixel_rects)
   # W H FRAMES | rect | the rectangle lifted in the first and the last frame
   while IFS='|' read -r size rect first last; do
     read -r w h n <<<"$size"
-    clip "$w" "$h" "$n"
+    clip "$w" "$h" "$n" opaque
     "$store" 0 1 0 1 30 60 90
     "$zorvane" render "$tmp/decoded.nut" -o "$tmp/ref.nut" --vcodec rawvideo --quiet </dev/null
     rgba "$tmp/ref.nut" "$tmp/all.rgba"
@@ -136,5 +140,64 @@ pixel_rects)
 320 240 10|0=0 0 160 120;9=50% 50% 50% 50%|0 0 160 120|160 120 160 120
 320 240 2|10 5 50% 50%|10 5 160 120|10 5 160 120
 EOF
+  ;;
+shotcut)
+  for t in shotcut Xvfb xdotool dbus-run-session; do
+    command -v $t >/dev/null || { echo "SKIP: $t is not installed"; exit 77; }
+  done
+  # Shotcut reads its filters from share/shotcut/qml beside its program: a
+  # copy of the program in a tree of links that adds the installed filter.
+  sc=$tmp/shotcut
+  mkdir -p "$sc/bin" "$sc/share/shotcut/qml/filters" "$sc/home"
+  cp "$(command -v shotcut)" "$sc/bin/"
+  for d in /usr/share/shotcut/qml/*; do [ "${d##*/}" = filters ] || ln -s "$d" "$sc/share/shotcut/qml/"; done
+  ln -s /usr/share/shotcut/qml/filters/* "$sc/share/shotcut/qml/filters/"
+  ln -sfn "$p/share/shotcut/qml/filters/zorvane" "$sc/share/shotcut/qml/filters/"
+  ln -s /usr/lib/x86_64-linux-gnu/mlt-7/* "$mlt/" 2>/dev/null || true
+  clip 320 180 50 opaque
+  cat >"$tmp/project.mlt" <<EOF
+<mlt LC_NUMERIC="C" producer="main_bin"><profile description="t" width="320" height="180" progressive="1"
+ sample_aspect_num="1" sample_aspect_den="1" display_aspect_num="16" display_aspect_den="9" frame_rate_num="25"
+ frame_rate_den="1" colorspace="709"/><playlist id="main_bin"><property name="xml_retain">1</property></playlist>
+<producer id="black" in="00:00:00.000" out="00:00:01.960"><property name="length">00:00:02.000</property>
+<property name="resource">0</property><property name="mlt_service">color</property></producer>
+<playlist id="background"><entry producer="black" in="00:00:00.000" out="00:00:01.960"/></playlist>
+<chain id="s" out="00:00:01.960"><property name="length">00:00:02.000</property>
+<property name="resource">$tmp/clip.mkv</property><property name="mlt_service">avformat-novalidate</property>
+$(filt 5 5 'in="00:00:00.400" out="00:00:01.520"' '<property name="shotcut:filter">zorvane</property><property name="rect">80 45 160 90 1</property><property name="red">30</property><property name="green">60</property><property name="blue">90</property>')
+</chain><playlist id="v1"><property name="shotcut:video">1</property><property name="shotcut:name">V1</property>
+<entry producer="s" in="00:00:00.400" out="00:00:01.520"/></playlist>
+<tractor id="t" in="00:00:00.000" out="00:00:01.960"><property name="shotcut">1</property><track producer="background"/>
+<track producer="v1"/></tractor></mlt>
+EOF
+  Xvfb -displayfd 3 -screen 0 1600x1000x24 3>"$tmp/display" >/dev/null 2>&1 &
+  xvfb=$!
+  trap 'kill $xvfb 2>/dev/null; [ -n "${KEEP:-}" ] || rm -rf "$tmp"' EXIT
+  for _ in $(seq 50); do [ -s "$tmp/display" ] && break; sleep 0.2; done
+  export DISPLAY=:$(cat "$tmp/display") HOME=$sc/home QT_QPA_PLATFORM=xcb
+  log=$HOME/.local/share/Meltytech/Shotcut/shotcut-log.txt
+  MLT_REPOSITORY=$mlt dbus-run-session -- "$sc/bin/shotcut" "$tmp/project.mlt" >"$tmp/shotcut.out" 2>&1 &
+  shotcut=$!
+  for _ in $(seq 120); do grep -q 'added filter "Zorvane"' "$log" 2>/dev/null && break; sleep 0.5; done
+  grep -q 'added filter "Zorvane"' "$log" 2>/dev/null || fail "Shotcut does not list the filter"
+  echo "ok: Shotcut lists Zorvane"
+  # The default layout at this screen size: the clip on track V1, then the
+  # Filters tab, which opens the clip's filter panel; then File > Save.
+  sleep 15
+  xdotool mousemove 155 545 click 1 sleep 2 mousemove 103 396 click 1 sleep 5 key ctrl+s sleep 3
+  [ -z "${KEEP:-}" ] || import -window root "$tmp/shotcut.png"
+  kill $shotcut 2>/dev/null; wait $shotcut 2>/dev/null || true
+  # Shotcut logs errors in loading the files; the panel's own script errors
+  # reach no log (a picture of the screen is kept with KEEP=1).
+  ! grep -iE 'zorvane/[a-z_]*\.qml' "$log" || fail "QML errors in Shotcut's log"
+  grep -q 'shotcut:projectAudioChannels' "$tmp/project.mlt" || fail "Shotcut did not save the project"
+  grep -q '<property name="rect">80 45 160 90' "$tmp/project.mlt" || fail "Shotcut lost the rectangle"
+  echo "ok: Shotcut loads the panel and saves the project"
+  "$store" 0.25 0.75 0.25 0.75 30 60 90
+  "$zorvane" render "$tmp/decoded.nut" --start 10 --frames 29 --fade-in 5 --fade-out 5 -o "$tmp/ref.nut" \
+    --vcodec rawvideo --quiet </dev/null
+  rgba "$tmp/ref.nut" "$tmp/want.rgba"
+  melt "$tmp/got.rgba" 320 180 "$tmp/project.mlt"
+  same "$tmp/want.rgba" "$tmp/got.rgba" "the project Shotcut saved, through melt"
   ;;
 esac

@@ -3,6 +3,7 @@ import org.shotcut.qml 1.0
 
 Metadata {
     type: Metadata.Filter
+    objectName: 'zorvane'
     name: qsTr('Zorvane')
     keywords: qsTr('floor raise lift colour rectangle zorvane')
     mlt_service: 'zorvane'

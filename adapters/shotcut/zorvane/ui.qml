@@ -65,6 +65,7 @@ Item {
             Shotcut.DoubleSpinBox {
                 id: rectX
 
+                Layout.minimumWidth: 90
                 from: -1e+09
                 to: 1e+09
                 onValueModified: setRect()
@@ -73,6 +74,7 @@ Item {
             Shotcut.DoubleSpinBox {
                 id: rectY
 
+                Layout.minimumWidth: 90
                 from: -1e+09
                 to: 1e+09
                 onValueModified: setRect()
@@ -88,6 +90,7 @@ Item {
             Shotcut.DoubleSpinBox {
                 id: rectW
 
+                Layout.minimumWidth: 90
                 from: 0
                 to: 1e+09
                 onValueModified: setRect()
@@ -96,6 +99,7 @@ Item {
             Shotcut.DoubleSpinBox {
                 id: rectH
 
+                Layout.minimumWidth: 90
                 from: 0
                 to: 1e+09
                 onValueModified: setRect()
