@@ -3,7 +3,7 @@
 // counted over the filter's own length exactly as the plug-in's render pass
 // counts them over a clip.
 //
-// Sections: per-frame order · image · process · init and registration.
+// Sections: per-frame parameters · image · process · init and registration.
 //
 // Properties are read in process(), which MLT calls for one frame at a time;
 // what a frame needs travels with it, so images rendered on several threads at
@@ -25,17 +25,17 @@ namespace {
 
 using zv::adapters::Percent2Slider;
 
-// ---- Per-frame order ----------------------------------------------------------
+// ---- Per-frame parameters ------------------------------------------------------
 
 // Everything one frame's image needs, fixed when the frame passed the filter.
-struct FrameOrder {
+struct FrameParams {
   PLUGINDATAREC config;
   SInt16 opacity;  // -1 outside the fades
 };
 
-std::string OrderKey(mlt_filter filter) {
+std::string ParamsKey(mlt_filter filter) {
   const char *id = mlt_properties_get(MLT_FILTER_PROPERTIES(filter), "_unique_id");
-  return std::string("zorvane.order.") + (id ? id : "");
+  return std::string("zorvane.params.") + (id ? id : "");
 }
 
 // The rectangle as fractions of the frame: "%" values already are, pixel values
@@ -53,37 +53,37 @@ RELRECT RectOf(mlt_filter filter, mlt_position position, mlt_position length) {
   return RELRECT{r.x * sx, (r.x + r.w) * sx, r.y * sy, (r.y + r.h) * sy};
 }
 
-FrameOrder MakeOrder(mlt_filter filter, mlt_frame frame) {
+FrameParams ReadFrameParams(mlt_filter filter, mlt_frame frame) {
   mlt_properties props = MLT_FILTER_PROPERTIES(filter);
   const mlt_position position = mlt_filter_get_position(filter, frame);
   const mlt_position length = mlt_filter_get_length2(filter, frame);
-  FrameOrder order{zv::adapters::StoredConfig(), -1};
-  order.config.STARTREL = RectOf(filter, position, length);
+  FrameParams params{zv::adapters::StoredConfig(), -1};
+  params.config.STARTREL = RectOf(filter, position, length);
   const char *floors[3] = {"red", "green", "blue"};
   for (int i = 0; i < 3; ++i)
-    order.config.SLIDERS[i] = Percent2Slider(mlt_properties_anim_get_double(props, floors[i], position, length));
+    params.config.SLIDERS[i] = Percent2Slider(mlt_properties_anim_get_double(props, floors[i], position, length));
   SInt32 fadeIn = mlt_properties_get_int(props, "fade_in"), fadeOut = mlt_properties_get_int(props, "fade_out");
   if (fadeIn < 0) fadeIn = 0;
   if (fadeOut < 0) fadeOut = 0;
   ClampFades(length, fadeIn, fadeOut);
-  order.opacity = FadeOpacity(position, length, fadeIn, fadeOut);
-  return order;
+  params.opacity = FadeOpacity(position, length, fadeIn, fadeOut);
+  return params;
 }
 
 // ---- Image --------------------------------------------------------------------
 
 int GetImage(mlt_frame frame, uint8_t **image, mlt_image_format *format, int *width, int *height, int) {
-  auto *order = static_cast<const FrameOrder *>(mlt_frame_pop_service(frame));
+  auto *params = static_cast<const FrameParams *>(mlt_frame_pop_service(frame));
   *format = mlt_image_rgba;
   const int error = mlt_frame_get_image(frame, image, format, width, height, 0);
-  if (error || !order || *format != mlt_image_rgba || !*image) return error;
+  if (error || !params || *format != mlt_image_rgba || !*image) return error;
   // The effect goes into a pooled image: cheaper than asking for a writable
   // copy, and during a fade the untouched frame is still there to draw over it.
   const int w = *width, h = *height;
   const int size = mlt_image_format_size(mlt_image_rgba, w, h, nullptr);
   auto *out = static_cast<uint8_t *>(mlt_pool_alloc(size));
   if (!out) return 1;
-  zv::adapters::RenderFrame(order->config, *image, out, w, h, std::ptrdiff_t{4} * w, order->opacity);
+  zv::adapters::RenderFrame(params->config, *image, out, w, h, std::ptrdiff_t{4} * w, params->opacity);
   mlt_frame_set_image(frame, out, size, mlt_pool_release);
   *image = out;
   return 0;
@@ -92,13 +92,13 @@ int GetImage(mlt_frame frame, uint8_t **image, mlt_image_format *format, int *wi
 // ---- Process ------------------------------------------------------------------
 
 mlt_frame Process(mlt_filter filter, mlt_frame frame) {
-  auto *order = static_cast<FrameOrder *>(std::malloc(sizeof(FrameOrder)));
-  if (!order) return frame;
-  *order = MakeOrder(filter, frame);  // under the filter's own lock, taken by MLT
-  // The frame owns the order; two of these filters in a chain keep two.
-  mlt_properties_set_data(MLT_FRAME_PROPERTIES(frame), OrderKey(filter).c_str(), order, sizeof(FrameOrder),
+  auto *params = static_cast<FrameParams *>(std::malloc(sizeof(FrameParams)));
+  if (!params) return frame;
+  *params = ReadFrameParams(filter, frame);  // under the filter's own lock, taken by MLT
+  // The frame owns its parameters; two of these filters in a chain keep two.
+  mlt_properties_set_data(MLT_FRAME_PROPERTIES(frame), ParamsKey(filter).c_str(), params, sizeof(FrameParams),
                           std::free, nullptr);
-  mlt_frame_push_service(frame, order);
+  mlt_frame_push_service(frame, params);
   mlt_frame_push_get_image(frame, GetImage);
   return frame;
 }
