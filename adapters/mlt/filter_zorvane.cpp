@@ -11,6 +11,7 @@
 
 #include "FilterRoad.h"
 #include "fadeprocs.h"
+#include "ycbcr_frame.h"
 
 #include <framework/mlt.h>
 
@@ -74,9 +75,16 @@ FrameOrder MakeOrder(mlt_filter filter, mlt_frame frame) {
 
 int GetImage(mlt_frame frame, uint8_t **image, mlt_image_format *format, int *width, int *height, int) {
   auto *order = static_cast<const FrameOrder *>(mlt_frame_pop_service(frame));
-  *format = mlt_image_rgba;
-  const int error = mlt_frame_get_image(frame, image, format, width, height, 0);
-  if (error || !order || *format != mlt_image_rgba || !*image) return error;
+  // A Y'CbCr frame is taken as it comes and changed inside the rectangle only.
+  const bool ycbcr = zv::adapters::IsYcbcrFormat(*format);
+  if (!ycbcr) *format = mlt_image_rgba;
+  const int error = mlt_frame_get_image(frame, image, format, width, height, ycbcr);
+  if (error || !order || !*image) return error;
+  if (ycbcr && zv::adapters::RenderYcbcrImage(frame, order->config, order->opacity, *image, *format, *width, *height))
+    return 0;
+  if (*format != mlt_image_rgba &&
+      (!frame->convert_image || frame->convert_image(frame, image, format, mlt_image_rgba) || !*image))
+    return 0;
   // The effect goes into a pooled image: cheaper than asking for a writable
   // copy, and during a fade the untouched frame is still there to draw over it.
   const int w = *width, h = *height;
