@@ -4,7 +4,6 @@
 #include "relrects.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -14,102 +13,96 @@ namespace {
 
 // ---- Samples ------------------------------------------------------------------
 
-unsigned Read16(const std::uint8_t *p) { return p[0] | p[1] << 8; }
-void Write16(std::uint8_t *p, unsigned v) { p[0] = v & 0xff, p[1] = v >> 8; }
-
-// Where one image keeps its samples; chroma is addressed by block.
+// Where one image keeps its samples, the layout fixed at compile time so the
+// per-pixel loops carry no switch; chroma is addressed by block.
+template <YcbcrLayout L>
 class Samples {
  public:
+  static constexpr bool kDeep = L == YcbcrLayout::kPlanar422x16;
+
   explicit Samples(const YcbcrImage &image) : im_(image) {}
 
   unsigned Luma(int x, int y) const {
     const std::uint8_t *row = im_.planes[0] + y * im_.strides[0];
-    switch (im_.layout) {
-      case YcbcrLayout::kPacked422: return row[2 * x];
-      case YcbcrLayout::kPlanar420: return row[x];
-      case YcbcrLayout::kPlanar422x16: return Read16(row + 2 * x);
-    }
-    return 0;
+    if constexpr (L == YcbcrLayout::kPacked422) return row[2 * x];
+    else return Get(row + (kDeep ? 2 : 1) * x);
   }
   void SetLuma(int x, int y, unsigned v) const {
     std::uint8_t *row = im_.planes[0] + y * im_.strides[0];
-    if (im_.layout == YcbcrLayout::kPlanar422x16) Write16(row + 2 * x, v);
-    else row[im_.layout == YcbcrLayout::kPacked422 ? 2 * x : x] = static_cast<std::uint8_t>(v);
+    if constexpr (L == YcbcrLayout::kPacked422) row[2 * x] = static_cast<std::uint8_t>(v);
+    else Put(row + (kDeep ? 2 : 1) * x, v);
   }
   // c: 0 for Cb, 1 for Cr.
-  unsigned Chroma(int c, int bx, int by) const {
-    const std::uint8_t *p = ChromaAt(c, bx, by);
-    return im_.layout == YcbcrLayout::kPlanar422x16 ? Read16(p) : *p;
-  }
-  void SetChroma(int c, int bx, int by, unsigned v) const {
-    std::uint8_t *p = ChromaAt(c, bx, by);
-    if (im_.layout == YcbcrLayout::kPlanar422x16) Write16(p, v);
-    else *p = static_cast<std::uint8_t>(v);
-  }
+  unsigned Chroma(int c, int bx, int by) const { return Get(ChromaAt(c, bx, by)); }
+  void SetChroma(int c, int bx, int by, unsigned v) const { Put(ChromaAt(c, bx, by), v); }
 
  private:
+  static unsigned Get(const std::uint8_t *p) {
+    if constexpr (kDeep) return p[0] | p[1] << 8;  // little-endian
+    else return *p;
+  }
+  static void Put(std::uint8_t *p, unsigned v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    if constexpr (kDeep) p[1] = static_cast<std::uint8_t>(v >> 8);
+  }
   std::uint8_t *ChromaAt(int c, int bx, int by) const {
-    if (im_.layout == YcbcrLayout::kPacked422) return im_.planes[0] + by * im_.strides[0] + 4 * bx + 1 + 2 * c;
-    const int size = im_.layout == YcbcrLayout::kPlanar422x16 ? 2 : 1;
-    return im_.planes[1 + c] + by * im_.strides[1 + c] + size * bx;
+    if constexpr (L == YcbcrLayout::kPacked422) return im_.planes[0] + by * im_.strides[0] + 4 * bx + 1 + 2 * c;
+    else return im_.planes[1 + c] + by * im_.strides[1 + c] + (kDeep ? 2 : 1) * bx;
   }
   const YcbcrImage &im_;
 };
 
 // ---- Colour -------------------------------------------------------------------
 
-// R'G'B' run over 0..255 whatever the samples' depth, so the pixel loop's
+// R'G'B' runs over 0..255 whatever the samples' depth, so the pixel loop's
 // 8-bit values and the frame's own colours meet on one scale.
-struct RGB {
-  double c[3];
-};
-
 struct MATRIX {
-  double kr, kg, kb;
-  double yOff, yRange, cMid, cRange, maxCode;
+  float kr, kg, kb;
+  float yOff, cMid, maxCode;
+  float fromY, rFromCr, bFromCb, gFromCb, gFromCr;  // codes to R'G'B'
+  float toY, toCb, toCr;                            // R'G'B' differences to code differences
 };
 
 MATRIX MatrixOf(const YcbcrImage &image) {
-  MATRIX m{};
+  double kr = 0.299, kb = 0.114;
   switch (image.colorspace) {
-    case 709: m.kr = 0.2126, m.kb = 0.0722; break;
-    case 240: m.kr = 0.212, m.kb = 0.087; break;
-    case 2020: m.kr = 0.2627, m.kb = 0.0593; break;
-    default: m.kr = 0.299, m.kb = 0.114; break;
+    case 709: kr = 0.2126, kb = 0.0722; break;
+    case 240: kr = 0.212, kb = 0.087; break;
+    case 2020: kr = 0.2627, kb = 0.0593; break;
+    default: break;
   }
-  m.kg = 1.0 - m.kr - m.kb;
+  const double kg = 1.0 - kr - kb;
   const bool deep = image.layout == YcbcrLayout::kPlanar422x16;
-  m.maxCode = deep ? 65535.0 : 255.0;
-  if (image.fullRange) {
-    m.yOff = 0, m.yRange = m.maxCode, m.cMid = deep ? 32768.0 : 128.0, m.cRange = m.maxCode;
-  } else {
-    const double step = deep ? 256.0 : 1.0;
-    m.yOff = 16 * step, m.yRange = 219 * step, m.cMid = 128 * step, m.cRange = 224 * step;
-  }
+  const double maxCode = deep ? 65535.0 : 255.0, step = deep ? 256.0 : 1.0;
+  const double yOff = image.fullRange ? 0 : 16 * step, yRange = image.fullRange ? maxCode : 219 * step;
+  const double cMid = image.fullRange ? (deep ? 32768.0 : 128.0) : 128 * step;
+  const double cRange = image.fullRange ? maxCode : 224 * step;
+  const double fromC = 255 / cRange;
+  MATRIX m{};
+  m.kr = static_cast<float>(kr), m.kg = static_cast<float>(kg), m.kb = static_cast<float>(kb);
+  m.yOff = static_cast<float>(yOff), m.cMid = static_cast<float>(cMid), m.maxCode = static_cast<float>(maxCode);
+  m.fromY = static_cast<float>(255 / yRange);
+  m.rFromCr = static_cast<float>(2 * (1 - kr) * fromC), m.bFromCb = static_cast<float>(2 * (1 - kb) * fromC);
+  m.gFromCb = static_cast<float>(2 * (1 - kb) * kb / kg * fromC);
+  m.gFromCr = static_cast<float>(2 * (1 - kr) * kr / kg * fromC);
+  m.toY = static_cast<float>(yRange / 255);
+  m.toCb = static_cast<float>(cRange / 255 / (2 * (1 - kb))), m.toCr = static_cast<float>(cRange / 255 / (2 * (1 - kr)));
   return m;
 }
 
+struct RGB {
+  float c[3];
+};
+
 RGB ToRGB(const MATRIX &m, unsigned y, unsigned cb, unsigned cr) {
-  const double luma = (y - m.yOff) / m.yRange, pb = (cb - m.cMid) / m.cRange, pr = (cr - m.cMid) / m.cRange;
-  const double r = luma + 2 * (1 - m.kr) * pr, b = luma + 2 * (1 - m.kb) * pb;
-  const double g = (luma - m.kr * r - m.kb * b) / m.kg;
-  return RGB{{r * 255, g * 255, b * 255}};
+  const float luma = (static_cast<float>(y) - m.yOff) * m.fromY;
+  const float pb = static_cast<float>(cb) - m.cMid, pr = static_cast<float>(cr) - m.cMid;
+  return RGB{{luma + m.rFromCr * pr, luma - m.gFromCb * pb - m.gFromCr * pr, luma + m.bFromCb * pb}};
 }
 
-double LumaCode(const MATRIX &m, const RGB &px) {
-  return m.yOff + m.yRange * (m.kr * px.c[0] + m.kg * px.c[1] + m.kb * px.c[2]) / 255;
-}
+unsigned Code(const MATRIX &m, float v) { return static_cast<unsigned>(std::clamp(v, 0.0f, m.maxCode) + 0.5f); }
 
-// c: 0 for Cb, 1 for Cr.
-double ChromaCode(const MATRIX &m, const RGB &px, int c) {
-  const double luma = (m.kr * px.c[0] + m.kg * px.c[1] + m.kb * px.c[2]) / 255;
-  const double k = c ? m.kr : m.kb;
-  return m.cMid + m.cRange * (px.c[c ? 0 : 2] / 255 - luma) / (2 * (1 - k));
-}
-
-unsigned Code(const MATRIX &m, double v) { return static_cast<unsigned>(std::lround(std::clamp(v, 0.0, m.maxCode))); }
-
-std::uint8_t Byte(double v) { return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 255.0))); }
+std::uint8_t Byte(float v) { return static_cast<std::uint8_t>(std::clamp(v, 0.0f, 255.0f) + 0.5f); }
 
 // ---- The pixel loop's patch ----------------------------------------------------
 
@@ -159,37 +152,63 @@ unsigned Blend(unsigned untouched, unsigned lifted, SInt16 opacity) {
   return (untouched * opacity + lifted * (255 - opacity) + 127) / 255;
 }
 
-// A pixel's new colour: the channels the loop changed take its value, the
-// others keep the frame's own, so nothing unchanged picks up rounding.
-RGB NewColour(const Samples &s, const MATRIX &m, const PATCH &patch, const BLOCK &b, int x, int y) {
-  RGB px = ToRGB(m, s.Luma(x, y), s.Chroma(0, b.bx, b.by), s.Chroma(1, b.bx, b.by));
-  const std::uint8_t *before = patch.Before(x, y), *after = patch.After(x, y);
-  for (int c = 0; c < 3; ++c)
-    if (after[c] != before[c]) px.c[c] = after[c];
-  return px;
-}
-
-bool Changed(const PATCH &patch, const BLOCK &b) {
-  for (int y = b.y0; y < b.y0 + b.h; ++y)
-    if (std::memcmp(patch.Before(b.x0, y), patch.After(b.x0, y), 4 * static_cast<std::size_t>(b.w))) return true;
-  return false;
-}
-
-void WriteBlock(const Samples &s, const MATRIX &m, const PATCH &patch, const BLOCK &b, const Rect &active,
+// A pixel's new colour is its own with the channels the loop changed set to the
+// loop's values, so nothing unchanged picks up rounding. Conversion is linear:
+// the codes move by the conversion of that difference alone.
+template <YcbcrLayout L>
+void WriteBlock(const Samples<L> &s, const MATRIX &m, const PATCH &patch, const BLOCK &b, const Rect &active,
                 SInt16 opacity) {
-  double chroma[2] = {0, 0};
+  const unsigned cb = s.Chroma(0, b.bx, b.by), cr = s.Chroma(1, b.bx, b.by);
+  float dCb = 0, dCr = 0;
   int inside = 0;
   for (int y = b.y0; y < b.y0 + b.h; ++y)
     for (int x = b.x0; x < b.x0 + b.w; ++x) {
       if (!Inside(active, x, y)) continue;
-      const RGB px = NewColour(s, m, patch, b, x, y);
-      s.SetLuma(x, y, Blend(s.Luma(x, y), Code(m, LumaCode(m, px)), opacity));
-      for (int c = 0; c < 2; ++c) chroma[c] += ChromaCode(m, px, c);
       ++inside;
+      const std::uint8_t *before = patch.Before(x, y), *after = patch.After(x, y);
+      if (before[0] == after[0] && before[1] == after[1] && before[2] == after[2]) continue;
+      const unsigned luma = s.Luma(x, y);
+      const RGB own = ToRGB(m, luma, cb, cr);
+      float d[3];
+      for (int c = 0; c < 3; ++c) d[c] = after[c] != before[c] ? after[c] - own.c[c] : 0.0f;
+      const float dLuma = m.kr * d[0] + m.kg * d[1] + m.kb * d[2];
+      s.SetLuma(x, y, Blend(luma, Code(m, static_cast<float>(luma) + dLuma * m.toY), opacity));
+      dCb += (d[2] - dLuma) * m.toCb, dCr += (d[0] - dLuma) * m.toCr;
     }
-  if (inside != b.w * b.h) return;  // cut by the edge: the chroma stays
-  for (int c = 0; c < 2; ++c)
-    s.SetChroma(c, b.bx, b.by, Blend(s.Chroma(c, b.bx, b.by), Code(m, chroma[c] / inside), opacity));
+  if (inside != b.w * b.h || (dCb == 0 && dCr == 0)) return;  // cut by the edge: the chroma stays
+  s.SetChroma(0, b.bx, b.by, Blend(cb, Code(m, static_cast<float>(cb) + dCb / inside), opacity));
+  s.SetChroma(1, b.bx, b.by, Blend(cr, Code(m, static_cast<float>(cr) + dCr / inside), opacity));
+}
+
+template <YcbcrLayout L>
+bool Render(const PLUGINDATAREC &theConfig, const YcbcrImage &image, Rect active, SInt16 opacity) {
+  constexpr int bw = 2, bh = L == YcbcrLayout::kPlanar420 ? 2 : 1;
+  // Reused by each rendering thread, so a frame allocates no pixels once warm.
+  thread_local PATCH mine;
+  PATCH &patch = mine;  // one look-up of the thread's patch, not one per block
+  patch.x0 = active.left / bw * bw, patch.y0 = active.top / bh * bh;
+  patch.width = (active.right + bw - 1) / bw * bw - patch.x0;
+  patch.height = (active.bottom + bh - 1) / bh * bh - patch.y0;
+  const std::size_t bytes = 4 * static_cast<std::size_t>(patch.width) * patch.height;
+  patch.before.resize(bytes), patch.after.resize(bytes);
+
+  const Samples<L> s(image);
+  const MATRIX m = MatrixOf(image);
+  std::uint8_t *px = patch.before.data();
+  for (int y = patch.y0; y < patch.y0 + patch.height; ++y)
+    for (int x = patch.x0; x < patch.x0 + patch.width; x += bw) {
+      const unsigned cb = s.Chroma(0, x / bw, y / bh), cr = s.Chroma(1, x / bw, y / bh);
+      for (int i = 0; i < bw; ++i, px += 4) {
+        const RGB rgb = ToRGB(m, s.Luma(x + i, y), cb, cr);
+        px[0] = Byte(rgb.c[0]), px[1] = Byte(rgb.c[1]), px[2] = Byte(rgb.c[2]), px[3] = 255;
+      }
+    }
+  if (!Lift(patch, active, theConfig)) return false;
+
+  for (int by = patch.y0; by < patch.y0 + patch.height; by += bh)
+    for (int bx = patch.x0; bx < patch.x0 + patch.width; bx += bw)
+      WriteBlock(s, m, patch, BLOCK{bx / bw, by / bh, bx, by, bw, bh}, active, opacity);
+  return true;
 }
 
 }  // namespace
@@ -208,30 +227,12 @@ bool RenderYcbcrFrame(const PLUGINDATAREC &theConfig, const YcbcrImage &image, S
   active.bottom = std::clamp<short>(active.bottom, active.top, frame.bottom);
   if (active.left == active.right || active.top == active.bottom) return true;
 
-  // Reused by each rendering thread, so a frame allocates nothing once warm.
-  thread_local PATCH patch;
-  patch.x0 = active.left / bw * bw, patch.y0 = active.top / bh * bh;
-  patch.width = (active.right + bw - 1) / bw * bw - patch.x0;
-  patch.height = (active.bottom + bh - 1) / bh * bh - patch.y0;
-  const std::size_t bytes = 4 * static_cast<std::size_t>(patch.width) * patch.height;
-  patch.before.resize(bytes), patch.after.resize(bytes);
-
-  const Samples s(image);
-  const MATRIX m = MatrixOf(image);
-  std::uint8_t *px = patch.before.data();
-  for (int y = patch.y0; y < patch.y0 + patch.height; ++y)
-    for (int x = patch.x0; x < patch.x0 + patch.width; ++x, px += 4) {
-      const RGB rgb = ToRGB(m, s.Luma(x, y), s.Chroma(0, x / bw, y / bh), s.Chroma(1, x / bw, y / bh));
-      px[0] = Byte(rgb.c[0]), px[1] = Byte(rgb.c[1]), px[2] = Byte(rgb.c[2]), px[3] = 255;
-    }
-  if (!Lift(patch, active, theConfig)) return false;
-
-  for (int by = patch.y0; by < patch.y0 + patch.height; by += bh)
-    for (int bx = patch.x0; bx < patch.x0 + patch.width; bx += bw) {
-      const BLOCK b{bx / bw, by / bh, bx, by, bw, bh};
-      if (Changed(patch, b)) WriteBlock(s, m, patch, b, active, opacity);
-    }
-  return true;
+  switch (image.layout) {
+    case YcbcrLayout::kPacked422: return Render<YcbcrLayout::kPacked422>(theConfig, image, active, opacity);
+    case YcbcrLayout::kPlanar420: return Render<YcbcrLayout::kPlanar420>(theConfig, image, active, opacity);
+    case YcbcrLayout::kPlanar422x16: return Render<YcbcrLayout::kPlanar422x16>(theConfig, image, active, opacity);
+  }
+  return false;
 }
 
 }  // namespace zv::adapters
