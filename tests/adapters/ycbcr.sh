@@ -48,6 +48,6 @@ while IFS='|' read -r name pix format layout space rect percent pixels levels bo
   fi
 done <<'CASES'
 yuv422, BT.601, odd edges|yuv422p|yuv422|422|601|10% 10% 30% 30%|red=100 green=50 blue=20|19 10 76 43|255 127 51|2
-yuv422p16, BT.709|yuv422p16le|yuv422p16|422x16|709|25% 20% 50% 50%|red=0 green=100 blue=40|48 21 144 75|0 255 102|0.5
+yuv422p16, BT.709|yuv422p16le|yuv422p16|422x16|709|25% 20% 50% 50%|red=0 green=100 blue=40|48 21 144 75|0 255 102|0.1
 CASES
 exit $status
