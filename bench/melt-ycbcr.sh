@@ -19,7 +19,7 @@ ffmpeg -nostdin -v error -f lavfi -i "testsrc2=s=1920x1080:r=25:d=10" -c:v libx2
 mlt=$tmp/mlt
 mkdir "$mlt"
 ln -s "$(pkg-config --variable=moduledir mlt-framework-7)"/* "$mlt/"
-ln -s "$build/lib/mlt-7/libmltzorvane.so" "$build/lib/mlt-7/zorvane" "$mlt/"
+ln -sfn "$build/lib/mlt-7/libmltzorvane.so" "$build/lib/mlt-7/zorvane" "$mlt/"  # ours, over any installed
 consumer="-consumer avformat:$tmp/null f=null vcodec=rawvideo pix_fmt=yuv422p mlt_image_format=yuv422 an=1 real_time=-1"
 without="melt -quiet -profile atsc_1080p_25 $clip $consumer"
 for rect in "35% 35% 30% 30%" "0% 0% 100% 100%"; do
