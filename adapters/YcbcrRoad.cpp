@@ -146,7 +146,8 @@ struct BLOCK {
 
 bool Inside(const Rect &r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
-// The untouched frame drawn over the effect, as the render pass blends fades.
+// The untouched frame drawn over the effect: the fades' blend of R'G'B'
+// (zv::blend::BlendChannel), on samples of up to 16 bits.
 unsigned Blend(unsigned untouched, unsigned lifted, SInt16 opacity) {
   if (opacity < 0) return lifted;
   return (untouched * opacity + lifted * (255 - opacity) + 127) / 255;

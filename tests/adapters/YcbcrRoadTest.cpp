@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -17,42 +18,33 @@ using zv::adapters::YcbcrLayout;
 
 constexpr int kW = 8, kH = 2;
 
+// A black 8 x 2 frame, its samples read back as numbers.
 struct Frame {
-  std::vector<std::uint8_t> bytes;
+  std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(kW * kH * 4);
   YcbcrImage image;
+  int size;
 
-  Frame(YcbcrLayout layout, int colorspace, bool full, unsigned luma, unsigned chroma) : bytes(kW * kH * 4) {
-    const int size = layout == YcbcrLayout::kPlanar422x16 ? 2 : 1, cw = kW / 2;
-    const int ch = layout == YcbcrLayout::kPlanar420 ? kH / 2 : kH;
-    image = {layout, kW, kH, {}, {}, colorspace, full};
-    std::uint8_t *p = bytes.data();
-    if (layout == YcbcrLayout::kPacked422) {
-      image.planes[0] = p, image.strides[0] = 2 * kW;
-    } else {
-      image.planes[0] = p, image.planes[1] = p + kW * kH * size, image.planes[2] = image.planes[1] + cw * ch * size;
-      image.strides[0] = kW * size, image.strides[1] = image.strides[2] = cw * size;
-    }
+  Frame(YcbcrLayout layout, int colorspace, bool full, unsigned luma, unsigned chroma)
+      : image{layout, kW, kH, {}, {}, colorspace, full}, size(layout == YcbcrLayout::kPlanar422x16 ? 2 : 1) {
+    const int rows = layout == YcbcrLayout::kPlanar420 ? kH / 2 : kH;
+    image.planes[0] = bytes.data(), image.strides[0] = (layout == YcbcrLayout::kPacked422 ? 2 : size) * kW;
+    image.planes[1] = image.planes[0] + kW * kH * size, image.planes[2] = image.planes[1] + kW / 2 * rows * size;
+    image.strides[1] = image.strides[2] = kW / 2 * size;
     for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) {
-        Set(Luma(x, y), luma);
-        Set(Chroma(0, x / 2, y), chroma), Set(Chroma(1, x / 2, y), chroma);
-      }
+      for (int x = 0; x < kW; ++x) Set(0, x, y, luma), Set(1, x / 2, y, chroma), Set(2, x / 2, y, chroma);
   }
-  bool Deep() const { return image.layout == YcbcrLayout::kPlanar422x16; }
-  std::uint8_t *Luma(int x, int y) {
-    if (image.layout == YcbcrLayout::kPacked422) return image.planes[0] + y * image.strides[0] + 2 * x;
-    return image.planes[0] + y * image.strides[0] + (Deep() ? 2 : 1) * x;
+  // Sample i of plane p (0 Y', 1 Cb, 2 Cr) on row y; packed frames interleave them.
+  std::uint8_t *At(int p, int i, int y) {
+    if (image.layout == YcbcrLayout::kPacked422) return bytes.data() + y * 2 * kW + (p ? 4 * i + 2 * p - 1 : 2 * i);
+    const int row = image.layout == YcbcrLayout::kPlanar420 && p ? y / 2 : y;
+    return image.planes[p] + row * image.strides[p] + size * i;
   }
-  std::uint8_t *Chroma(int c, int bx, int y) {
-    if (image.layout == YcbcrLayout::kPacked422) return image.planes[0] + y * image.strides[0] + 4 * bx + 1 + 2 * c;
-    const int row = image.layout == YcbcrLayout::kPlanar420 ? y / 2 : y;
-    return image.planes[1 + c] + row * image.strides[1 + c] + (Deep() ? 2 : 1) * bx;
+  void Set(int p, int i, int y, unsigned v) {
+    std::uint8_t *s = At(p, i, y);
+    s[0] = v & 0xff;
+    if (size == 2) s[1] = v >> 8;
   }
-  void Set(std::uint8_t *p, unsigned v) const {
-    p[0] = v & 0xff;
-    if (Deep()) p[1] = v >> 8;
-  }
-  unsigned Get(const std::uint8_t *p) const { return Deep() ? p[0] | p[1] << 8 : p[0]; }
+  unsigned Get(int p, int i, int y) { return size == 2 ? At(p, i, y)[0] | At(p, i, y)[1] << 8 : *At(p, i, y); }
 };
 
 PLUGINDATAREC RedOverColumns1To5() {
@@ -93,19 +85,20 @@ TEST(YcbcrRoad, RedFloorOverColumns1To5) {
     auto near = [](unsigned got, unsigned want) { return std::abs(int(got) - int(want)) <= 1; };
     for (int y = 0; y < kH; ++y) {
       // Column 0 and the block of columns 6 and 7 lie outside: untouched.
-      for (int x : {0, 6, 7}) EXPECT_EQ(f.Get(f.Luma(x, y)), k.blackLuma) << x;
-      for (int c = 0; c < 2; ++c)
-        for (int bx : {0, 3}) EXPECT_EQ(f.Get(f.Chroma(c, bx, y)), k.blackChroma) << bx;
+      for (int x : {0, 6, 7}) EXPECT_EQ(f.Get(0, x, y), k.blackLuma) << x;
+      for (int p : {1, 2})
+        for (int bx : {0, 3}) EXPECT_EQ(f.Get(p, bx, y), k.blackChroma) << bx;
       // Column 1 shares its chroma with column 0: it takes red's luma alone.
-      for (int x = 1; x < 6; ++x) EXPECT_PRED2(near, f.Get(f.Luma(x, y)), k.red[0]) << x;
-      for (int c = 0; c < 2; ++c)
-        for (int bx : {1, 2}) EXPECT_PRED2(near, f.Get(f.Chroma(c, bx, y)), k.red[1 + c]) << bx;
+      for (int x = 1; x < 6; ++x) EXPECT_PRED2(near, f.Get(0, x, y), k.red[0]) << x;
+      for (int p : {1, 2})
+        for (int bx : {1, 2}) EXPECT_PRED2(near, f.Get(p, bx, y), k.red[p]) << bx;
     }
   }
 }
 
 TEST(YcbcrRoad, SizesSplittingAChromaBlockAreLeftToTheRgbaRoad) {
-  for (auto [layout, w, h] : {std::tuple(YcbcrLayout::kPacked422, kW - 1, kH), std::tuple(YcbcrLayout::kPlanar420, kW, kH - 1)}) {
+  for (auto [layout, w, h] :
+       {std::tuple(YcbcrLayout::kPacked422, kW - 1, kH), std::tuple(YcbcrLayout::kPlanar420, kW, kH - 1)}) {
     Frame f(layout, 601, false, 16, 128);
     const std::vector<std::uint8_t> before = f.bytes;
     f.image.width = w, f.image.height = h;
