@@ -3,11 +3,12 @@
 # melt to a null muxer with a 4:2:2 consumer (the format editors render in),
 # with -filter zorvane over 30% x 30% of the frame (A) against without it (B).
 # A second pair with the rectangle over the whole frame shows the cost grow
-# with its area. Timed with farm-bench, A and B in turn; quote the median ratios.
+# with its area. A and B run in turn (bench/pairs.sh); quote the median ratios.
 # Usage: RUNS=5 bench/melt-ycbcr.sh [BUILD_DIR]   (a Release build)
 set -euo pipefail
+source "$(dirname "$0")/pairs.sh"
 build=$(realpath "${1:-build/release}")
-runs=${RUNS:-5}
+export RUNS=${RUNS:-5}
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
@@ -23,7 +24,6 @@ ln -sfn "$build/lib/mlt-7/libmltzorvane.so" "$build/lib/mlt-7/zorvane" "$mlt/"  
 consumer="-consumer avformat:$tmp/null f=null vcodec=rawvideo pix_fmt=yuv422p mlt_image_format=yuv422 an=1 real_time=-1"
 without="melt -quiet -profile atsc_1080p_25 $clip $consumer"
 for rect in "35% 35% 30% 30%" "0% 0% 100% 100%"; do
-  echo "== melt in Y'CbCr: -filter zorvane rect=\"$rect\" (A) against without (B)"
-  MLT_REPOSITORY=$mlt farm-bench -n "$runs" --timeout 1800 --vs "$without" -- \
-    melt -quiet -profile atsc_1080p_25 "$clip" -filter zorvane rect="$rect" red=60 green=30 blue=80 $consumer
+  MLT_REPOSITORY=$mlt pair "melt in Y'CbCr: -filter zorvane rect=\"$rect\" (A) against without (B)" \
+    "melt -quiet -profile atsc_1080p_25 $clip -filter zorvane rect='$rect' red=60 green=30 blue=80 $consumer" "$without"
 done
