@@ -152,7 +152,11 @@ std::optional<ClipReader::Decoded> ClipReader::DecodeNext() {
       decoderFlushed_ = true;
       continue;
     }
-    if (packet_->stream_index == stream_->index) {
+    if (packet_->stream_index == stream_->index && (packet_->flags & AV_PKT_FLAG_CORRUPT)) {
+      // A cut or damaged packet (the demuxer says so) decodes to garbage or
+      // black: its frame is one that does not decode.
+      if (damage_.empty()) damage_ = "damaged: a frame's data is cut short or damaged";
+    } else if (packet_->stream_index == stream_->index) {
       const int sent = avcodec_send_packet(decoder_.get(), packet_.get());
       if (sent < 0 && sent != AVERROR(EAGAIN)) ++decodeErrors_;  // a damaged packet: go on with the next
     }
