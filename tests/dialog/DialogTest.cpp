@@ -74,6 +74,19 @@ TEST_F(Dialog, FrameSliderSpansThePassFromTheButtonsFrame) {
   EXPECT_EQ(std::count(frames.begin(), frames.end(), 20), 1);
 }
 
+// The button on the pass's last frame, or one past it (the playhead at the
+// clip's end): the slider opens on the last frame and goes no further.
+TEST_F(Dialog, FrameSliderAtTheLastFrameAndOnePast) {
+  host_->SetClip(40, PaintPattern);
+  ASSERT_EQ(host_->RenderPass(20, 15), kPluginOK);
+  for (const SInt32 at : {14, 15}) {
+    host_->ClearCalls();
+    Drive("expect-text ClpM 1 \"14/14\"\nexpect-value ClpS 1 14\nclick-control Adva 1\nexpect-value ClpS 1 14\n"
+          "click-control Revi 1\nexpect-text ClpM 1 \"13/14\"\nclick-control 'not!' 1\n", at);
+    EXPECT_EQ(FramesFetched(), (std::vector<SInt32>{20 + at, 33}));
+  }
+}
+
 TEST_F(Dialog, BeforeAnyFrameRequestTheSliderHoldsOneFrame) {
   ResetPluginGlobals();
   ASSERT_EQ(host_->Send(kPlugGetInfo), kPluginOK);
