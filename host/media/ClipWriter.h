@@ -1,11 +1,12 @@
-// Writes a rendered clip: the container follows the output's extension (.mp4,
-// .mkv, .mov, .nut, .avi; .png writes one picture per frame), the encoder is
-// the one asked for or the container's usual one. The file appears under its
-// name only when Finish succeeds.
+// Writes a rendered clip: the container follows the output's extension
+// (Containers.h; .png writes one picture per frame, Pictures.h), the encoder
+// is the one asked for or the container's usual one. The file appears under
+// its name only when Finish succeeds.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "media/Clip.h"
 #include "media/FFmpeg.h"
@@ -29,18 +30,37 @@ struct WriterExtras {
   const AVCodecParameters *copyVideo = nullptr;
 };
 
+// Every MediaError a writer throws names its output (settings.path).
 class ClipWriter {
  public:
+  explicit ClipWriter(std::string path) : path_(std::move(path)) {}
   virtual ~ClipWriter() = default;
-  virtual void WriteFrame(const ArgbView &frame) = 0;
+  void WriteFrame(const ArgbView &frame) {
+    InFile(path_, [&] { DoWriteFrame(frame); });
+  }
   // The next samples of the sound track (planar float at the settings' rate).
-  virtual void WriteAudio(const AudioBlock &samples) = 0;
+  void WriteAudio(const AudioBlock &samples) {
+    InFile(path_, [&] { DoWriteAudio(samples); });
+  }
   // A coded packet for a writer opened with copyVideo, its times in frames.
-  virtual void WriteVideoPacket(AVPacket *packet) = 0;
-  virtual void Finish() = 0;
+  void WriteVideoPacket(AVPacket *packet) {
+    InFile(path_, [&] { DoWriteVideoPacket(packet); });
+  }
+  void Finish() {
+    InFile(path_, [&] { DoFinish(); });
+  }
   // Removes what was written; also what destroying an unfinished writer does.
   virtual void Abandon() = 0;
   virtual std::string VideoCodecName() const = 0;
+
+ protected:
+  virtual void DoWriteFrame(const ArgbView &frame) = 0;
+  virtual void DoWriteAudio(const AudioBlock &samples) = 0;
+  virtual void DoWriteVideoPacket(AVPacket *packet) = 0;
+  virtual void DoFinish() = 0;
+
+ private:
+  std::string path_;
 };
 
 // Throws MediaError: unknown container or encoder, an encoder the container
@@ -58,13 +78,5 @@ EncoderFacts VideoEncoderFacts(const WriterSettings &settings);
 // Throws MediaError when the output's type or encoder is unknown or the
 // encoder cannot take frames of the settings' size; writes nothing.
 void CheckOutputSize(const WriterSettings &settings);
-
-// True for the output names that write one picture per frame.
-bool IsPictureSequence(const std::string &path);
-// The file name of frame index of a picture sequence.
-std::string SequenceFileName(const std::string &path, std::int64_t index);
-
-// One picture, written through a temporary file.
-void WritePng(const std::string &path, const ArgbView &image);
 
 }  // namespace zv::media

@@ -10,7 +10,7 @@
 
 #include "Blit.h"
 
-namespace zv::host {
+namespace zv::blend {
 namespace {
 
 struct Map {
@@ -142,4 +142,4 @@ TEST(Blit, ScaledAreasAreCopyBitsOfTheSameRectanglesBlended) {
 }
 
 }  // namespace
-}  // namespace zv::host
+}  // namespace zv::blend
