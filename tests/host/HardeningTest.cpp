@@ -66,21 +66,12 @@ void Patch(const std::string &path, const std::string &marker, std::size_t offse
 
 TEST(Hardening, DeclaredHugeFramesAreRefusedBeforeAnyDecoding) {
   Scratch dir;
-  // Matroska that declares its frames' size: 320x256 (two-byte values) patched larger.
-  ASSERT_TRUE(Ffmpeg("-f lavfi -i testsrc2=s=320x256:r=30 -frames:v 3 -c:v ffv1 " + (dir / "small.mkv")));
-  const std::string width("\xB0\x82\x01\x40", 4), height("\xBA\x82\x01\x00", 4);
-  for (const char *name : {"w16000.mkv", "w8192.mkv"}) {
-    std::filesystem::copy_file(dir / "small.mkv", dir / name);
-    const std::string side = name[1] == '1' ? std::string("\x3E\x80", 2) : std::string("\x20\x00", 2);
-    Patch(dir / name, width, 2, side);
-    Patch(dir / name, height, 2, side);
-  }
   // Headers alone, at each limit and one past it: a file within the limits
   // fails later, on its missing picture.
   const std::pair<std::string, bool> headers[] = {{"W16384 H2", false}, {"W16385 H2", true},  {"W2 H16384", false},
                                                   {"W2 H16385", true},  {"W8192 H4320", false}, {"W8192 H4321", true},
                                                   {"W16000 H16000", true}};
-  std::set<std::string> inputs = {"small.mkv", "w16000.mkv", "w8192.mkv"};
+  std::set<std::string> inputs;
   for (const auto &[size, refused] : headers) {
     const std::string name = size.substr(1, size.find(' ') - 1) + "x" + size.substr(size.find('H') + 1) + ".y4m";
     { std::ofstream(dir / name) << "YUV4MPEG2 " << size << " F30:1 Ip A1:1 C420jpeg\nFRAME\n" << std::string(99, 'x'); }
@@ -89,11 +80,9 @@ TEST(Hardening, DeclaredHugeFramesAreRefusedBeforeAnyDecoding) {
     if (refused) ExpectOneLine(run, 1, name + ": its frames of " + name.substr(0, name.size() - 4) + " are too large");
     else ExpectOneLine(run, 1, name + ": no frames");
   }
-  for (const char *name : {"w16000.mkv", "w8192.mkv", "16000x16000.y4m"}) {
-    Child child(dir, std::string("render ") + name + " -o out.mp4");
-    ExpectOneLine(child.Wait(), 1, std::string(name) + ": its frames of ");
-    EXPECT_LT(child.PeakKb(), 200 * 1024) << name;
-  }
+  Child child(dir, "render 16000x16000.y4m -o out.mp4");
+  ExpectOneLine(child.Wait(), 1, "16000x16000.y4m: its frames of ");
+  EXPECT_LT(child.PeakKb(), 200 * 1024);
   EXPECT_EQ(Outputs(dir, inputs), std::vector<std::string>{});
 }
 
