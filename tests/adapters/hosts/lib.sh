@@ -62,9 +62,13 @@ melt_setup() {
 }
 melt() {
   local out=$1; shift
-  "${host[@]}" env MLT_REPOSITORY="$mlt" melt -quiet -profile "$tmp/profile" "$@" \
+  local status=0
+  # A run takes seconds; one that hangs is named rather than left to CTest's timeout.
+  "${host[@]}" timeout 120 env MLT_REPOSITORY="$mlt" melt -quiet -profile "$tmp/profile" "$@" \
     -consumer avformat:"$tmp/melt.nut" vcodec=rawvideo pix_fmt=rgba mlt_image_format=rgba real_time=-2 an=1 \
-    </dev/null >/dev/null 2>"$tmp/melt.log" || { cat "$tmp/melt.log" >&2; fail "melt $*"; }
+    </dev/null >/dev/null 2>"$tmp/melt.log" || status=$?
+  [ $status = 124 ] && fail "melt $*: no end after 120 s"
+  [ $status = 0 ] || { cat "$tmp/melt.log" >&2; fail "melt $*"; }
   rgba "$tmp/melt.nut" "$out"
 }
 # MLT's decoder does not give FFV1's RGB back exactly; zorvane renders the
