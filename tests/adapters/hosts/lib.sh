@@ -4,6 +4,9 @@
 # A case script sources this with BUILD_DIR STORE_CONFIG_TOOL as its arguments,
 # says which host programs it needs (`needs ffmpeg melt`), then compares.
 set -euo pipefail
+# Each command as it runs, so a case stopped by CTest's timeout shows where it stood.
+PS4='+ ${BASH_SOURCE##*/}:$LINENO: '
+set -x
 build=$1 store=$2
 tmp=$(mktemp -d)
 trap '[ -n "${KEEP:-}" ] || rm -rf "$tmp"' EXIT
