@@ -160,8 +160,7 @@ std::optional<ClipReader::Decoded> ClipReader::DecodeNext() {
       // black: its frame is one that does not decode.
       if (damage_.empty()) damage_ = "damaged: a frame's data is cut short or damaged";
     } else if (packet_->stream_index == stream_->index) {
-      const int sent = avcodec_send_packet(decoder_.get(), packet_.get());
-      if (sent < 0 && sent != AVERROR(EAGAIN)) ++decodeErrors_;  // a damaged packet: go on with the next
+      avcodec_send_packet(decoder_.get(), packet_.get());  // a damaged packet is refused: go on with the next
     }
     av_packet_unref(packet_.get());
   }

@@ -75,7 +75,6 @@ class ClipReader final : public Clip {
   std::int64_t lastTs_ = AV_NOPTS_VALUE;
   FramePtr lastFrame_;            // the latest frame read on, for indexes no frame carries
   std::int64_t lastFrameIndex_ = -1;
-  int decodeErrors_ = 0;
 
   ClipInfo info_;
   std::string damage_;
