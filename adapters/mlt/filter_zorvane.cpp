@@ -15,6 +15,7 @@
 #include "FilterRoad.h"
 #include "RectUnits.h"
 #include "fadeprocs.h"
+#include "ycbcr_frame.h"
 
 #include <framework/mlt.h>
 
@@ -118,9 +119,18 @@ FrameParams ReadFrameParams(mlt_filter filter, mlt_frame frame) {
 
 int GetImage(mlt_frame frame, uint8_t **image, mlt_image_format *format, int *width, int *height, int) {
   auto *params = static_cast<const FrameParams *>(mlt_frame_pop_service(frame));
-  *format = mlt_image_rgba;
-  const int error = mlt_frame_get_image(frame, image, format, width, height, 0);
-  if (error || !params || *format != mlt_image_rgba || !*image) return error;
+  // A Y'CbCr frame is taken as it comes and changed inside the rectangle only.
+  const bool ycbcr = zv::adapters::IsYcbcrFormat(*format);
+  if (!ycbcr) *format = mlt_image_rgba;
+  const int error = mlt_frame_get_image(frame, image, format, width, height, ycbcr);
+  if (error || !params || !*image) return error;
+  if (ycbcr && zv::adapters::RenderYcbcrImage(frame, params->config, params->opacity, *image, *format, *width, *height))
+    return 0;
+  if (*format != mlt_image_rgba &&
+      (!frame->convert_image || frame->convert_image(frame, image, format, mlt_image_rgba) || !*image)) {
+    TellPassedThrough(params->filter, *width, *height);
+    return 0;
+  }
   // The effect goes into a pooled image: cheaper than asking for a writable
   // copy, and during a fade the untouched frame is still there to draw over it.
   const int w = *width, h = *height;
