@@ -1,9 +1,11 @@
 #include "cli/Interrupt.h"
 
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 
@@ -18,7 +20,18 @@ std::atomic<int> gSignals{0};
 char gLine[4200];
 std::size_t gLineLength = 0;
 
-extern "C" void OnSignal(int) {
+// The thread that makes the temporary files, each registered before it exists.
+pid_t gMainThread = 0;
+
+extern "C" void OnSignal(int signal) {
+  // A signal may land on any of FFmpeg's threads; handled there, a second one
+  // would remove the files while the main thread goes on making the next.
+  if (gettid() != gMainThread) {
+    const int saved = errno;
+    syscall(SYS_tgkill, getpid(), gMainThread, signal);
+    errno = saved;
+    return;
+  }
   if (gSignals.fetch_add(1) >= 1) {
     media::RemoveRegisteredTempFiles();
     [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, gLine, gLineLength);
@@ -32,6 +45,7 @@ void InstallInterruptHandlers(const std::string &output) {
   const std::string line = "zorvane: " + (output.empty() ? std::string() : output + ": ") +
                            "interrupted, nothing written\n";
   gLineLength = std::min(line.size(), sizeof gLine);
+  gMainThread = gettid();
   std::memcpy(gLine, line.data(), gLineLength);
   struct sigaction sa {};
   sa.sa_handler = OnSignal;

@@ -155,8 +155,13 @@ std::optional<ClipReader::Decoded> ClipReader::DecodeNext() {
       decoderFlushed_ = true;
       continue;
     }
-    // A damaged packet is refused: go on with the next.
-    if (packet_->stream_index == stream_->index) avcodec_send_packet(decoder_.get(), packet_.get());
+    if (packet_->stream_index == stream_->index && (packet_->flags & AV_PKT_FLAG_CORRUPT)) {
+      // A cut or damaged packet (the demuxer says so) decodes to garbage or
+      // black: its frame is one that does not decode.
+      if (damage_.empty()) damage_ = "damaged: a frame's data is cut short or damaged";
+    } else if (packet_->stream_index == stream_->index) {
+      avcodec_send_packet(decoder_.get(), packet_.get());  // a damaged packet is refused: go on with the next
+    }
     av_packet_unref(packet_.get());
   }
 }

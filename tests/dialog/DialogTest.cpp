@@ -55,7 +55,6 @@ TEST_F(Dialog, FrameSliderSpansThePassFromTheButtonsFrame) {
   ASSERT_EQ(host_->RenderPass(20, 15), kPluginOK);
   host_->ClearCalls();
   Drive("expect-window configNTSC\nexpect-text ClpM 1 \"12/14\"\nexpect-value ClpS 1 12\n"
-        "set-slider ClpS 1 14\nexpect-text ClpM 1 \"14/14\"\nclick-control Adva 1\n"
         "set-slider ClpS 1 0\nexpect-text ClpM 1 \"0/14\"\nclick-control Revi 1\n"
         "click-control Adva 1\nexpect-text ClpM 1 \"1/14\"\n"
         // the type already set: the same window stays, frame and all
@@ -68,10 +67,21 @@ TEST_F(Dialog, FrameSliderSpansThePassFromTheButtonsFrame) {
   EXPECT_EQ(frames.front(), 32);
   EXPECT_EQ(frames.back(), 21);
   EXPECT_EQ(*std::min_element(frames.begin(), frames.end()), 20);
-  EXPECT_EQ(*std::max_element(frames.begin(), frames.end()), 34);
-  // Steps at either end fetch nothing.
-  EXPECT_EQ(std::count(frames.begin(), frames.end(), 34), 1);
+  // A step back at the first frame fetches nothing; the last: FrameSliderAtTheLastFrameAndOnePast.
   EXPECT_EQ(std::count(frames.begin(), frames.end(), 20), 1);
+}
+
+// The button on the pass's last frame, or one past it (the playhead at the
+// clip's end): the slider opens on the last frame and goes no further.
+TEST_F(Dialog, FrameSliderAtTheLastFrameAndOnePast) {
+  host_->SetClip(40, PaintPattern);
+  ASSERT_EQ(host_->RenderPass(20, 15), kPluginOK);
+  for (const SInt32 at : {14, 15}) {
+    host_->ClearCalls();
+    Drive("expect-text ClpM 1 \"14/14\"\nexpect-value ClpS 1 14\nclick-control Adva 1\nexpect-value ClpS 1 14\n"
+          "click-control Revi 1\nexpect-text ClpM 1 \"13/14\"\nclick-control 'not!' 1\n", at);
+    EXPECT_EQ(FramesFetched(), (std::vector<SInt32>{20 + at, 33}));
+  }
 }
 
 TEST_F(Dialog, BeforeAnyFrameRequestTheSliderHoldsOneFrame) {

@@ -50,9 +50,9 @@ void Reference(const UInt8 *s, const Map &sm, const Rect &sr, UInt8 *d, const Ma
 
 // Worked out by hand, pinning the reference: opacity, source value, the value
 // it is drawn onto, the result: (source x opacity + under x (255 - opacity)) / 255,
-// rounded, halves down; opacities kept within 0..255.
+// rounded to the nearest (1 x 127 / 255 = 0.498 gives 0); opacities kept within 0..255.
 constexpr std::tuple<int, int, int, int> kBlends[] = {
-    {128, 255, 0, 128}, {128, 0, 255, 127}, {1, 255, 0, 1},    {254, 0, 255, 1},  {100, 200, 50, 109},
+    {127, 1, 0, 0},     {128, 255, 0, 128}, {128, 0, 255, 127}, {1, 255, 0, 1},  {254, 0, 255, 1}, {100, 200, 50, 109},
     {212, 32, 127, 48}, {42, 64, 127, 117}, {-3, 200, 50, 50}, {258, 200, 50, 200}};
 
 // Each pixel of a 256x256 map pairs a source value (its column) with a

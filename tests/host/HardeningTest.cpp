@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <set>
 #include <thread>
 
 #include "HostTestUtil.h"
@@ -65,28 +66,34 @@ void Patch(const std::string &path, const std::string &marker, std::size_t offse
 
 TEST(Hardening, DeclaredHugeFramesAreRefusedBeforeAnyDecoding) {
   Scratch dir;
-  // Matroska that declares its frames' size: 320x256 (two-byte values) patched larger.
-  ASSERT_TRUE(Ffmpeg("-f lavfi -i testsrc2=s=320x256:r=30 -frames:v 3 -c:v ffv1 " + (dir / "small.mkv")));
-  const std::string width("\xB0\x82\x01\x40", 4), height("\xBA\x82\x01\x00", 4);
-  for (const char *name : {"w16000.mkv", "w8192.mkv"}) {
-    std::filesystem::copy_file(dir / "small.mkv", dir / name);
-    const std::string side = name[1] == '1' ? std::string("\x3E\x80", 2) : std::string("\x20\x00", 2);
-    Patch(dir / name, width, 2, side);
-    Patch(dir / name, height, 2, side);
+  // Headers alone, at each limit and one past it: a file within the limits
+  // fails later, on its missing picture.
+  const std::pair<std::string, bool> headers[] = {{"W16384 H2", false}, {"W16385 H2", true},  {"W2 H16384", false},
+                                                  {"W2 H16385", true},  {"W8192 H4320", false}, {"W8192 H4321", true},
+                                                  {"W16000 H16000", true}};
+  std::set<std::string> inputs;
+  for (const auto &[size, refused] : headers) {
+    const std::string name = size.substr(1, size.find(' ') - 1) + "x" + size.substr(size.find('H') + 1) + ".y4m";
+    { std::ofstream(dir / name) << "YUV4MPEG2 " << size << " F30:1 Ip A1:1 C420jpeg\nFRAME\n" << std::string(99, 'x'); }
+    inputs.insert(name);
+    const test::Run run = Zorvane(dir, "render " + name + " -o out.mp4");
+    if (refused) ExpectOneLine(run, 1, name + ": its frames of " + name.substr(0, name.size() - 4) + " are too large");
+    else ExpectOneLine(run, 1, name + ": no frames");
   }
-  { std::ofstream(dir / "huge.y4m") << "YUV4MPEG2 W16000 H16000 F30:1 Ip A1:1 C420jpeg\nFRAME\n" << std::string(99, 'x'); }
-
-  for (const char *name : {"w16000.mkv", "w8192.mkv", "huge.y4m"}) {
-    Child child(dir, std::string("render ") + name + " -o out.mp4");
-    ExpectOneLine(child.Wait(), 1, std::string(name) + ": its frames of ");
-    EXPECT_LT(child.PeakKb(), 200 * 1024) << name;
-  }
-  EXPECT_EQ(Outputs(dir, {"small.mkv", "w16000.mkv", "w8192.mkv", "huge.y4m"}), std::vector<std::string>{});
+  Child child(dir, "render 16000x16000.y4m -o out.mp4");
+  ExpectOneLine(child.Wait(), 1, "16000x16000.y4m: its frames of ");
+  EXPECT_LT(child.PeakKb(), 200 * 1024);
+  EXPECT_EQ(Outputs(dir, inputs), std::vector<std::string>{});
 }
 
 TEST(Hardening, SizesTheEncoderCannotTakeAreRefusedUpFront) {
   Scratch dir;
-  ExpectOneLine(Zorvane(dir, "thumbnail --size 16384x16384 -o t.png"), 2, "--size 16384x16384");
+  // At the limits the size is taken, and only the encoder refuses it; one past them it is a usage error.
+  for (const char *size : {"16384x1", "1x16384", "8192x4320"})
+    ExpectOneLine(Zorvane(dir, std::string("render --size ") + size + " --vcodec mpeg4 -o out.avi"), 1,
+                  std::string("mpeg4 cannot encode a ") + size + " picture");
+  for (const char *size : {"16385x1", "1x16385", "8192x4321", "16384x16384"})
+    ExpectOneLine(Zorvane(dir, std::string("thumbnail --size ") + size + " -o t.png"), 2, std::string("--size ") + size);
   ExpectOneLine(Zorvane(dir, "render --size 8200x100 --vcodec mpeg4 -o out.avi"), 1,
                 "out.avi: mpeg4 cannot encode a 8200x100 picture");
   EXPECT_EQ(Outputs(dir, {}), std::vector<std::string>{});
@@ -96,7 +103,6 @@ TEST(Hardening, TheInputIsNeverReplaced) {
   Scratch dir;
   ASSERT_TRUE(Ffmpeg("-f lavfi -i testsrc2=s=64x48:r=30 -frames:v 4 -c:v ffv1 " + (dir / "same.mkv")));
   ASSERT_TRUE(Ffmpeg("-f lavfi -i testsrc2=s=64x48 -frames:v 1 " + (dir / "a.png")));
-  std::filesystem::copy_file(dir / "a.png", dir / "s00001.png");
   std::filesystem::create_directory(dir / "sub");
   std::filesystem::create_symlink("same.mkv", dir / "link.mkv");
   std::filesystem::create_hard_link(dir / "same.mkv", dir / "hard.mkv");
@@ -105,10 +111,21 @@ TEST(Hardening, TheInputIsNeverReplaced) {
   for (const char *out : {"same.mkv", "./same.mkv", "sub/../same.mkv", "link.mkv", "hard.mkv"})
     ExpectOneLine(Zorvane(dir, std::string("render same.mkv --quiet -o ") + out), 1, "this is the input same.mkv");
   ExpectOneLine(Zorvane(dir, "thumbnail a.png -o ./a.png"), 1, "./a.png: this is the input a.png");
-  // One picture of the sequence the output names is the input.
-  ExpectOneLine(Zorvane(dir, "render s00001.png --frames 3 -o s.png"), 1, "s00001.png: this is the input");
+  // Any picture of the sequence the output names, the first and the last
+  // included, is the input; the one after the last is not.
+  for (const char *picture : {"s00000.png", "s00001.png", "s00002.png"}) {
+    std::filesystem::rename(dir / "a.png", dir / picture);
+    ExpectOneLine(Zorvane(dir, std::string("render ") + picture + " --frames 3 -o s.png"), 1,
+                  std::string(picture) + ": this is the input");
+    std::filesystem::rename(dir / picture, dir / "a.png");
+  }
+  EXPECT_EQ(Zorvane(dir, "render a.png --frames 3 --quiet -o s.png").status, 0);
+  for (const char *picture : {"s00000.png", "s00001.png", "s00002.png"}) std::filesystem::remove(dir / picture);
+  std::filesystem::rename(dir / "a.png", dir / "s00003.png");
+  EXPECT_EQ(Zorvane(dir, "render s00003.png --frames 3 --quiet -o s.png").status, 0);
+  std::filesystem::rename(dir / "s00003.png", dir / "a.png");
   EXPECT_EQ(Slurp(dir / "same.mkv"), before);
-  EXPECT_EQ(Outputs(dir, {"same.mkv", "a.png", "s00001.png", "sub", "link.mkv", "hard.mkv"}),
+  EXPECT_EQ(Outputs(dir, {"same.mkv", "a.png", "s00000.png", "s00001.png", "s00002.png", "sub", "link.mkv", "hard.mkv"}),
             std::vector<std::string>{});
 }
 
@@ -117,7 +134,7 @@ TEST(Hardening, InterruptsAndKillsLeaveNothing) {
   { std::ofstream(dir / "big.mkv") << "older"; }
   Child once(dir, "render --size 1920x1080 --vcodec ffv1 -o big.mkv --quiet");
   ASSERT_GE(TempFiles(dir, 1), 1);
-  once.Signal(SIGINT);
+  once.Signal(SIGTERM);  // what GNU parallel and Slurm send
   ExpectOneLine(once.Wait(), 1, "big.mkv: interrupted, nothing written");
   EXPECT_EQ(Slurp(dir / "big.mkv"), "older");
 
@@ -125,8 +142,8 @@ TEST(Hardening, InterruptsAndKillsLeaveNothing) {
   ASSERT_TRUE(Ffmpeg("-f lavfi -i testsrc2=s=32x24 -frames:v 1 " + (dir / "still.png")));
   Child twice(dir, "render still.png --frames 100000 -o seq.png --quiet");
   ASSERT_GE(TempFiles(dir, 100), 100);
-  twice.Signal(SIGINT);
-  twice.Signal(SIGINT);
+  twice.Signal(SIGINT);  // two of one kind sent at once may arrive as one
+  twice.Signal(SIGTERM);
   ExpectOneLine(twice.Wait(), 1, "seq.png: interrupted, nothing written");
   EXPECT_EQ(TempFiles(dir), 0);
 
@@ -142,6 +159,20 @@ TEST(Hardening, InterruptsAndKillsLeaveNothing) {
   const test::Run again = Zorvane(dir, "render --frames 2 --size 64x48 -o big.mkv --quiet");
   EXPECT_EQ(again.status, 0) << again.err;
   EXPECT_EQ(Outputs(dir, {"big.mkv", "still.png", live, "demo-before-after.png"}), std::vector<std::string>{});
+}
+
+// A join that lasts: many short frames and 7.1 sound at 96 kHz to encode.
+TEST(Hardening, TerminatingAJoinLeavesNothing) {
+  Scratch dir;
+  ASSERT_TRUE(Ffmpeg("-f lavfi -i testsrc2=s=32x24:r=30:d=40 -f lavfi -i sine=r=96000:d=40 -af \"pan=7.1|c0=c0|c1=c0|"
+                     "c2=c0|c3=c0|c4=c0|c5=c0|c6=c0|c7=c0\" -c:v ffv1 -c:a flac " + (dir / "in.mkv")));
+  for (const char *k : {"1", "2"})
+    ASSERT_EQ(Zorvane(dir, std::string("render in.mkv --quiet --vcodec ffv1 --part ") + k + "/2 -o p" + k + ".mkv").status, 0);
+  Child join(dir, "join p1.mkv p2.mkv -o out.mkv --quiet");
+  ASSERT_GE(TempFiles(dir, 1), 1);
+  join.Signal(SIGTERM);
+  ExpectOneLine(join.Wait(), 1, "out.mkv: interrupted, nothing written");
+  EXPECT_EQ(Outputs(dir, {"in.mkv", "p1.mkv", "p2.mkv"}), std::vector<std::string>{});
 }
 
 TEST(Hardening, DamagedClipsServeTheFramesThatDecode) {

@@ -4,6 +4,9 @@
 # A case script sources this with BUILD_DIR STORE_CONFIG_TOOL as its arguments,
 # says which host programs it needs (`needs ffmpeg melt`), then compares.
 set -euo pipefail
+# Each command as it runs, so a case stopped by CTest's timeout shows where it stood.
+PS4='+ ${BASH_SOURCE##*/}:$LINENO: '
+set -x
 build=$1 store=$2
 tmp=$(mktemp -d)
 trap '[ -n "${KEEP:-}" ] || rm -rf "$tmp"' EXIT
@@ -66,9 +69,13 @@ profile() {
 }
 melt() {
   local out=$1; shift
-  "${host[@]}" env MLT_REPOSITORY="$mlt" melt -quiet -profile "$tmp/profile" "$@" \
+  local status=0
+  # A run takes seconds; one that hangs is named rather than left to CTest's timeout.
+  "${host[@]}" timeout 120 env MLT_REPOSITORY="$mlt" melt -quiet -profile "$tmp/profile" "$@" \
     -consumer avformat:"$tmp/melt.nut" vcodec=rawvideo pix_fmt=rgba mlt_image_format=rgba real_time=-2 an=1 \
-    </dev/null >/dev/null 2>"$tmp/melt.log" || { cat "$tmp/melt.log" >&2; fail "melt $*"; }
+    </dev/null >/dev/null 2>"$tmp/melt.log" || status=$?
+  [ $status = 124 ] && fail "melt $*: no end after 120 s"
+  [ $status = 0 ] || { cat "$tmp/melt.log" >&2; fail "melt $*"; }
   rgba "$tmp/melt.nut" "$out"
 }
 # MLT's decoder does not give FFV1's RGB back exactly; zorvane renders the

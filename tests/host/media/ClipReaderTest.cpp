@@ -89,6 +89,11 @@ TEST(ClipReader, ScalesOnRequestAndKeepsTheCacheAcrossSizes) {
     EXPECT_NEAR(image.pixels[(h / 2 * w + w * 3 / 4) * 4 + 1], ExpectedRed(9), 4) << w;
     EXPECT_EQ(image.pixels[0], 255);  // opaque
   }
+  // Each size came from the one decoded frame.
+  const auto stats = std::pair(reader.GetStats().framesDecoded, reader.GetStats().seeks);
+  ArgbImage again(64, 48);
+  reader.ReadFrame(9, again.View(), Quality::High);
+  EXPECT_EQ(std::pair(reader.GetStats().framesDecoded, reader.GetStats().seeks), stats);
 }
 
 TEST(ClipReader, TruncatedFileReportsTheDamageAndServesWhatDecodes) {
@@ -103,6 +108,7 @@ TEST(ClipReader, TruncatedFileReportsTheDamageAndServesWhatDecodes) {
     EXPECT_TRUE(reader.Info().frameCount > 5 && reader.Info().frameCount < 60) << name << reader.Info().frameCount;
     ArgbImage image(64, 48);
     reader.ReadFrame(reader.Info().frameCount - 1, image.View(), Quality::High);
+    EXPECT_NEAR(FlatRed(image), ExpectedRed(reader.Info().frameCount - 1), 4) << name;
   }
 }
 

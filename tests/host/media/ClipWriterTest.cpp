@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 
 #include "../HostTestUtil.h"
@@ -58,6 +59,10 @@ TEST(ClipWriter, OddSizesGoToTheUsualEncoder) {
   writer->WriteFrame(NoiseFrame(33, 17, 3).View());
   writer->Finish();
   EXPECT_EQ(std::pair(ClipReader(path).Info().width, ClipReader(path).Info().height), std::pair(33, 17));
+  const std::string probe = dir / "codec.txt";
+  ASSERT_EQ(std::system(("ffprobe -v error -select_streams v -show_entries stream=codec_name -of csv=p=0 " + path +
+                         " > " + probe).c_str()), 0);
+  EXPECT_EQ(host::test::Slurp(probe), "h264\n");
 }
 
 }  // namespace
