@@ -14,8 +14,10 @@
 #include "cli/SameFile.h"
 #include "media/ClipReader.h"
 #include "media/ClipWriter.h"
+#include "media/Containers.h"
 #include "media/DemoClip.h"
 #include "media/FFmpeg.h"
+#include "media/Pictures.h"
 #include "media/StillClip.h"
 #include "plugin/PluginBundle.h"
 #include "plugin/PluginDriver.h"
@@ -291,14 +293,11 @@ int RunZorvane(int argc, char **argv) {
   media::QuietFFmpegLog();
   try {
     const Options o = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
-    switch (o.command) {
-      case Command::Help: std::fputs(kUsage, stdout); return 0;
-      case Command::Info: return RunInfo(o, stdout);
-      case Command::Render: return RunRender(o, stdout);
-      case Command::Thumbnail: return RunThumbnail(o, stdout);
-      case Command::Configure: return RunConfigure(o, stdout);
-      case Command::Join: return RunJoin(o, stdout);
+    if (!o.command) {
+      std::fputs(UsageText().c_str(), stdout);
+      return 0;
     }
+    return o.command->run(o, stdout);
   } catch (const Failure &f) {
     if (*f.what())
       std::fprintf(stderr, "zorvane: %s%s\n", f.what(), f.ExitStatus() == 2 ? " (zorvane --help shows the usage)" : "");

@@ -9,7 +9,7 @@
 
 #include "Blit.h"
 
-namespace zv::host {
+namespace zv::blend {
 namespace {
 
 struct Map {
@@ -130,4 +130,4 @@ TEST(Blit, ScaledAreasAreCopyBitsOfTheSameRectanglesBlended) {
 }
 
 }  // namespace
-}  // namespace zv::host
+}  // namespace zv::blend
