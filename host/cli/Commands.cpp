@@ -9,6 +9,7 @@
 
 #include "Failure.h"
 #include "cli/Interrupt.h"
+#include "cli/PartStamp.h"
 #include "cli/Parts.h"
 #include "cli/Progress.h"
 #include "cli/SameFile.h"
@@ -138,6 +139,13 @@ int RunRender(const Options &o, std::FILE *out) {
   if (o.start >= count)
     throw Failure(c.name + ": --start " + std::to_string(o.start) + " is beyond " + LastFrameText(count));
   const std::int64_t n = o.frames.value_or(count - o.start);
+  // Frames past the damage do not decode: a pass asked to run past the last
+  // frame that decodes, or left to run to the clip's end, writes nothing.
+  const auto refuseDamage = [&] {
+    if (c.reader && !c.reader->Damage().empty() && (o.start + n > count || (!o.frames && o.start + n == count)))
+      throw Failure(c.name + ": " + c.reader->Damage() + "; nothing written");
+  };
+  refuseDamage();
   if (o.start + n > count)
     throw Failure(c.name + ": --start " + std::to_string(o.start) + " with --frames " + std::to_string(n) +
                   " runs past " + LastFrameText(count));
@@ -147,11 +155,6 @@ int RunRender(const Options &o, std::FILE *out) {
                      ": the pass has only " + std::to_string(n) + " frames");
   const bool sequence = media::IsPictureSequence(output);
   if (o.input) RefuseReplacingInput(*o.input, output, sequence ? n : 0);
-  // Frames past the damage do not decode: a pass that reaches it writes nothing.
-  const auto refuseDamage = [&] {
-    if (c.reader && !c.reader->Damage().empty() && o.start + n >= count)
-      throw Failure(c.name + ": " + c.reader->Damage() + "; nothing written");
-  };
   refuseDamage();
   // A proxy pass mixes no sound; pictures carry none; parts are video only
   // (join adds the pass's sound in one piece).
@@ -165,13 +168,14 @@ int RunRender(const Options &o, std::FILE *out) {
 
   std::unique_ptr<media::ClipWriter> writer;
   PassSpec pass{o.start, n, width, height, o.proxy};
+  PartInfo part;
   try {
     const media::WriterSettings settings{output, width, height, info.frameRate, o.vcodec,
                                          sound ? info.sampleRate : 0, sound ? info.channels : 0};
     media::WriterExtras extras;
     if (o.part) {
       driver.Describe(static_cast<SInt32>(n));  // the plug-in's first call settles its stored configuration
-      const PartInfo part = PartOfPass(o, info, n, width, height, media::VideoEncoderFacts(settings));
+      part = PartOfPass(o, info, n, width, height, media::VideoEncoderFacts(settings));
       extras.comment = part.Format();
       pass.first = part.First();
       pass.end = part.End();
@@ -213,6 +217,14 @@ int RunRender(const Options &o, std::FILE *out) {
     writer->Finish();
   } catch (const media::MediaError &e) {
     throw Failure(output + ": " + e.what());
+  }
+  if (o.part) {
+    try {
+      StampPart(output, part);
+    } catch (...) {
+      std::filesystem::remove(output);  // a part that cannot prove its frames is no part
+      throw;
+    }
   }
 
   std::string extra;

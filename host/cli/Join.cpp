@@ -12,6 +12,7 @@
 #include "cli/Commands.h"
 #include "cli/Interrupt.h"
 #include "cli/PartInfo.h"
+#include "cli/PartStamp.h"
 #include "cli/Progress.h"
 #include "cli/SameFile.h"
 #include "media/ClipReader.h"
@@ -96,12 +97,23 @@ std::unique_ptr<media::Clip> SoundSource(const Options &o, const PartInfo &pass,
   name = o.sound.value_or(pass.input);
   if (!o.sound && !std::filesystem::exists(name))
     throw Failure(name + ": the parts' input is not here to take the sound from (give --sound FROM)");
+  // A FIFO or a device would block the open, and holds no clip anyway.
+  if (!std::filesystem::is_regular_file(name)) throw Failure(name + ": not a regular file");
+  // Found by name alone, it must be the very file the parts were made from.
+  std::error_code ec;
+  const auto bytes = static_cast<std::int64_t>(std::filesystem::file_size(name, ec));
+  if (!o.sound && bytes != pass.inputBytes)
+    throw Failure(name + ": not the file the parts were made from (" + std::to_string(bytes) + " bytes, not " +
+                  std::to_string(pass.inputBytes) + "; give --sound FROM)");
   try {
     clip = std::make_unique<media::ClipReader>(name);
   } catch (const media::MediaError &e) {
     throw Failure(name + ": " + e.what());
   }
-  if (clip->Info().sampleRate <= 0) return nullptr;
+  if (clip->Info().sampleRate <= 0) {
+    if (o.sound) throw Failure(name + ": has no sound to take");
+    return nullptr;  // the input itself is silent, as the single render is
+  }
   if (clip->Info().frameCount != pass.inputFrames)
     throw Failure(name + ": holds " + std::to_string(clip->Info().frameCount) + " frames, the parts were made from " +
                   std::to_string(pass.inputFrames));
@@ -140,10 +152,8 @@ int RunJoin(const Options &o, std::FILE *out) {
   try {
     for (OpenedPart &part : parts) {
       const PartInfo &i = part.info;
-      const AVRational from = part.video->time_base, frames = av_inv_q(rate);
-      // Some containers keep no decoding times: they follow from the order
-      // of the packets and the encoder's reordering.
-      const int delay = pass.reorder;
+      const AVRational from = part.video->time_base;
+      PartDigest digest(i);
       std::int64_t got = 0;
       int read = 0;
       while ((read = av_read_frame(part.input.get(), packet.get())) >= 0) {
@@ -154,14 +164,13 @@ int RunJoin(const Options &o, std::FILE *out) {
         if (got == 0 && !(packet->flags & AV_PKT_FLAG_KEY))
           throw Failure(part.path + ": does not begin with a key frame");
         if (++got > i.End() - i.First()) break;
+        digest.Add(*packet);
         // Each part's times start at 0: move them to where the part lies in
-        // the pass. Packets come in decoding order, one frame each.
+        // the pass. Packets come in decoding order, one frame each; some
+        // containers keep no decoding times, so they follow from the order.
         if (packet->pts == AV_NOPTS_VALUE) throw Failure(part.path + ": a frame without a time");
-        packet->pts = av_rescale_q(packet->pts, from, frames) + i.First();
-        packet->dts = i.First() + got - 1 - delay;
-        if (packet->pts < packet->dts) throw Failure(part.path + ": frames reordered further than its encoder said");
-        packet->duration = 1;
-        packet->pos = -1;
+        if (!PlacePartPacket(*packet, from, rate, i.First(), got - 1, pass.reorder))
+          throw Failure(part.path + ": frames reordered further than its encoder said");
         writer->WriteVideoPacket(packet.get());
         if (sound) {
           media::AudioBlock block(si->channels, static_cast<int>(media::FrameSample(r + 1, rate, si->sampleRate) -
@@ -178,6 +187,9 @@ int RunJoin(const Options &o, std::FILE *out) {
         throw Failure(part.path + ": holds " + std::string(got > i.End() - i.First() ? "more than " : "") +
                       std::to_string(std::min(got, i.End() - i.First())) + " frames, part " + std::to_string(i.part) +
                       " of " + std::to_string(i.of) + " should hold " + std::to_string(i.End() - i.First()));
+      if (i.digest.empty()) throw Failure(part.path + ": its description holds no digest of its frames (render it again)");
+      if (digest.Hex() != i.digest)
+        throw Failure(part.path + ": its frames or description are not the ones its render wrote");
     }
     writer->Finish();
   } catch (const media::MediaError &e) {
