@@ -10,5 +10,5 @@ melt_clip
 render "$tmp/first.nut" "$tmp/two.rgba"
 "$store" 0 1 0 1 0 0 0
 melt "$tmp/m.rgba" "$clip" -filter zorvane rect="0% 0% 50% 50%" red=100 green=0 blue=0 \
-  -filter zorvane rect="16.75 22.5 50.25 22.5" red=0 green=0 blue=100
+  -filter zorvane rect="16.5 22.5 49.5 22.5" red=0 green=0 blue=100
 same "$tmp/two.rgba" "$tmp/m.rgba" "melt, two zorvane filters in one chain"
