@@ -9,6 +9,8 @@
 #include "cli/PartInfo.h"
 #include "media/FFmpeg.h"
 
+struct AVHashContext;
+
 namespace zv::host {
 
 class PartDigest {
