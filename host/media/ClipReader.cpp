@@ -134,6 +134,7 @@ std::optional<ClipReader::Decoded> ClipReader::DecodeNext() {
       demuxDone_ = true;
       return std::nullopt;
     }
+    if (r == AVERROR(ENOMEM)) throw MediaError(AvErrorText(r));  // a limit, not damage
     if (r != AVERROR(EAGAIN)) {
       // A frame that does not decode (a damaged or cut packet): the frames
       // around it still may.
@@ -146,6 +147,7 @@ std::optional<ClipReader::Decoded> ClipReader::DecodeNext() {
       return std::nullopt;
     }
     const int read = av_read_frame(input_.get(), packet_.get());
+    if (read == AVERROR(ENOMEM)) throw MediaError(AvErrorText(read));
     if (read < 0) {
       if (read != AVERROR_EOF && damage_.empty()) damage_ = "damaged: " + AvErrorText(read);
       avcodec_send_packet(decoder_.get(), nullptr);
@@ -154,6 +156,7 @@ std::optional<ClipReader::Decoded> ClipReader::DecodeNext() {
     }
     if (packet_->stream_index == stream_->index) {
       const int sent = avcodec_send_packet(decoder_.get(), packet_.get());
+      if (sent == AVERROR(ENOMEM)) throw MediaError(AvErrorText(sent));
       if (sent < 0 && sent != AVERROR(EAGAIN)) ++decodeErrors_;  // a damaged packet: go on with the next
     }
     av_packet_unref(packet_.get());

@@ -57,6 +57,7 @@ void PluginDriver::Expect(HYPluginResult result, const std::string &what) const 
   if (result == kPluginOK) return;
   // A frame that could not be read is the clip's fault, not the plug-in's.
   if (!session_.ReadError().empty()) throw Failure(session_.ReadError());
+  if (result == kPluginOutOfMemory) throw Failure(session_.ClipName() + ": out of memory (ulimit -v?) at " + what);
   throw Failure("the plug-in answered " + what + " with " + ResultName(result) + " (" + std::to_string(result) +
                 ")");
 }

@@ -78,23 +78,6 @@ TEST(ConfigRecord, EachOrderReadsOnlyItsOwnForm) {
   }
 }
 
-TEST(ConfigRecord, WrongVersionsAndShortRecordsAreRejectedAnyKeepPropsByteIsTrue) {
-  std::vector<UInt8> b(396);
-  EncodeConfigRecord(Sample(), std::endian::little, b);
-  PLUGINDATAREC got{};
-  for (UInt8 version : {2, 4}) {
-    auto bad = b;
-    bad[4] = version;
-    EXPECT_FALSE(DecodeConfigRecord(bad, std::endian::little, got));
-  }
-  EXPECT_FALSE(DecodeConfigRecord(std::span(b).first(395), std::endian::little, got));
-  EXPECT_FALSE(DecodeConfigRecord(std::span(b).first(3), std::endian::little, got));
-  EXPECT_EQ(got.METHOD, 0);
-  b[134] = 0x80;
-  ASSERT_TRUE(DecodeConfigRecord(b, std::endian::little, got));
-  EXPECT_EQ(got.KEEPPROPS, 1);
-}
-
 // ---- The preferences file -------------------------------------------------
 
 // The bytes of the file's 'Pref' 1, or none.
