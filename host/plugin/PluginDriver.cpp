@@ -12,10 +12,11 @@ namespace {
 // The output frame of a pass, disposed however the pass ends.
 struct OutputFrame {
   GWorldPtr image = nullptr;
-  OutputFrame(int width, int height) {
+  OutputFrame(const std::string &clipName, int width, int height) {
     const Rect bounds = {0, 0, static_cast<short>(height), static_cast<short>(width)};
     if (NewGWorld(&image, 32, &bounds, nullptr, nullptr, 0) != noErr || !image)
-      throw Failure("out of memory for a " + std::to_string(width) + "x" + std::to_string(height) + " frame");
+      throw Failure(clipName + ": out of memory (ulimit -v?) for a " + std::to_string(width) + "x" +
+                    std::to_string(height) + " frame");
   }
   ~OutputFrame() { DisposeGWorld(image); }
   void Clear() const {
@@ -86,7 +87,7 @@ PluginDescription PluginDriver::Describe(SInt32 selectedFrames) {
 void PluginDriver::RenderPass(const PassSpec &pass, const FrameSink &sink) {
   session_.ClearReadError();
   Describe(static_cast<SInt32>(pass.frames));
-  OutputFrame out(pass.width, pass.height);
+  OutputFrame out(session_.ClipName(), pass.width, pass.height);
   _PluginParams p = NewParams();
   p.startFrame = static_cast<SInt32>(pass.start);
   p.frameCount = static_cast<SInt32>(pass.frames);
@@ -137,7 +138,7 @@ void PluginDriver::RenderPass(const PassSpec &pass, const FrameSink &sink) {
 void PluginDriver::Placeholder(std::int64_t clipFrames, std::int64_t at, const media::ArgbView &target) {
   session_.ClearReadError();
   Describe(static_cast<SInt32>(clipFrames));
-  OutputFrame out(target.width, target.height);
+  OutputFrame out(session_.ClipName(), target.width, target.height);
   out.Clear();
   _PluginParams p = NewParams();
   p.selector = kPlugFilePlaceHolder;
@@ -158,7 +159,7 @@ void PluginDriver::Placeholder(std::int64_t clipFrames, std::int64_t at, const m
 void PluginDriver::PressButton(std::int64_t clipFrames, std::int64_t at, int width, int height) {
   session_.ClearReadError();
   Describe(static_cast<SInt32>(clipFrames));
-  OutputFrame out(width, height);
+  OutputFrame out(session_.ClipName(), width, height);
   out.Clear();
   _PluginParams p = NewParams();
   p.startFrame = 0;
