@@ -105,11 +105,7 @@ std::unique_ptr<media::Clip> SoundSource(const Options &o, const PartInfo &pass,
   if (!o.sound && bytes != pass.inputBytes)
     throw Failure(name + ": not the file the parts were made from (" + std::to_string(bytes) + " bytes, not " +
                   std::to_string(pass.inputBytes) + "; give --sound FROM)");
-  try {
-    clip = std::make_unique<media::ClipReader>(name);
-  } catch (const media::MediaError &e) {
-    throw Failure(name + ": " + e.what());
-  }
+  clip = std::make_unique<media::ClipReader>(name);
   if (clip->Info().sampleRate <= 0) {
     if (o.sound) throw Failure(name + ": has no sound to take");
     return nullptr;  // the input itself is silent, as the single render is
@@ -118,6 +114,74 @@ std::unique_ptr<media::Clip> SoundSource(const Options &o, const PartInfo &pass,
     throw Failure(name + ": holds " + std::to_string(clip->Info().frameCount) + " frames, the parts were made from " +
                   std::to_string(pass.inputFrames));
   return clip;
+}
+
+// Copies the parts' packets into the writer in order, with the pass's sound
+// for each frame as a single render mixes it.
+struct Copier {
+  const std::string &output;
+  const PartInfo &pass;
+  media::ClipWriter &writer;
+  media::Clip *sound;
+  Progress &progress;
+  media::PacketPtr packet = media::NewPacket();
+  std::int64_t written = 0;  // frames of the pass
+
+  void Copy(OpenedPart &part);
+  void Place(const OpenedPart &part, std::int64_t got);
+  void AddSound();
+};
+
+void Copier::Copy(OpenedPart &part) {
+  const std::int64_t frames = part.info.End() - part.info.First();
+  PartDigest digest(part.info);
+  std::int64_t got = 0;
+  int read = 0;
+  while ((read = av_read_frame(part.input.get(), packet.get())) >= 0) {
+    if (packet->stream_index != part.video->index) {
+      av_packet_unref(packet.get());
+      continue;
+    }
+    if (got == 0 && !(packet->flags & AV_PKT_FLAG_KEY)) throw Failure(part.path + ": does not begin with a key frame");
+    if (++got > frames) break;
+    digest.Add(*packet);
+    Place(part, got);
+    writer.WriteVideoPacket(packet.get());
+    if (sound) AddSound();
+    progress.Update(++written);
+    if (Interrupted()) throw Failure(output + ": interrupted, nothing written");
+  }
+  av_packet_unref(packet.get());
+  if (read < 0 && read != AVERROR_EOF) throw Failure(part.path + ": " + media::AvErrorText(read));
+  if (got != frames)
+    throw Failure(part.path + ": holds " + std::string(got > frames ? "more than " : "") +
+                  std::to_string(std::min(got, frames)) + " frames, part " + std::to_string(part.info.part) + " of " +
+                  std::to_string(part.info.of) + " should hold " + std::to_string(frames));
+  if (part.info.digest.empty())
+    throw Failure(part.path + ": its description holds no digest of its frames (render it again)");
+  if (digest.Hex() != part.info.digest)
+    throw Failure(part.path + ": its frames or description are not the ones its render wrote");
+}
+
+// Each part's times start at 0: the packet moves to where the part lies in
+// the pass. Packets come in decoding order, one frame each; some containers
+// keep no decoding times, so they follow from that order and the encoder's
+// reordering.
+void Copier::Place(const OpenedPart &part, std::int64_t got) {
+  if (packet->pts == AV_NOPTS_VALUE) throw Failure(part.path + ": a frame without a time");
+  if (!PlacePartPacket(*packet, part.video->time_base, AVRational{pass.rateNum, pass.rateDen}, part.info.First(),
+                       got - 1, pass.reorder))
+    throw Failure(part.path + ": frames reordered further than its encoder said");
+}
+
+void Copier::AddSound() {
+  const media::ClipInfo &si = sound->Info();
+  const AVRational rate{pass.rateNum, pass.rateDen};
+  const std::int64_t r = written;
+  media::AudioBlock block(si.channels, static_cast<int>(media::FrameSample(r + 1, rate, si.sampleRate) -
+                                                        media::FrameSample(r, rate, si.sampleRate)));
+  sound->MixAudio(media::FrameSample(pass.start + r, si.frameRate, si.sampleRate), block, 1.0f);
+  writer.WriteAudio(block);
 }
 
 }  // namespace
@@ -134,72 +198,19 @@ int RunJoin(const Options &o, std::FILE *out) {
   const media::ClipInfo *si = sound ? &sound->Info() : nullptr;
   const AVRational rate{pass.rateNum, pass.rateDen};
 
-  std::unique_ptr<media::ClipWriter> writer;
-  try {
-    const media::WriterSettings settings{output, pass.width, pass.height, rate, "", si ? si->sampleRate : 0,
-                                         si ? si->channels : 0};
-    media::WriterExtras extras;
-    extras.copyVideo = parts.front().video->codecpar;
-    parts.front().video->codecpar->video_delay = pass.reorder;
-    writer = media::OpenClipWriter(settings, extras);
-  } catch (const media::MediaError &e) {
-    throw Failure(output + ": " + e.what());
-  }
+  const media::WriterSettings settings{output, pass.width, pass.height, rate, "", si ? si->sampleRate : 0,
+                                       si ? si->channels : 0};
+  media::WriterExtras extras;
+  extras.copyVideo = parts.front().video->codecpar;
+  parts.front().video->codecpar->video_delay = pass.reorder;
+  const std::unique_ptr<media::ClipWriter> writer = media::OpenClipWriter(settings, extras);
 
-  Progress progress(pass.frames, !o.quiet && isatty(STDERR_FILENO));
-  media::PacketPtr packet = media::NewPacket();
-  std::int64_t r = 0;  // frames of the pass written
-  try {
-    for (OpenedPart &part : parts) {
-      const PartInfo &i = part.info;
-      const AVRational from = part.video->time_base;
-      PartDigest digest(i);
-      std::int64_t got = 0;
-      int read = 0;
-      while ((read = av_read_frame(part.input.get(), packet.get())) >= 0) {
-        if (packet->stream_index != part.video->index) {
-          av_packet_unref(packet.get());
-          continue;
-        }
-        if (got == 0 && !(packet->flags & AV_PKT_FLAG_KEY))
-          throw Failure(part.path + ": does not begin with a key frame");
-        if (++got > i.End() - i.First()) break;
-        digest.Add(*packet);
-        // Each part's times start at 0: move them to where the part lies in
-        // the pass. Packets come in decoding order, one frame each; some
-        // containers keep no decoding times, so they follow from the order.
-        if (packet->pts == AV_NOPTS_VALUE) throw Failure(part.path + ": a frame without a time");
-        if (!PlacePartPacket(*packet, from, rate, i.First(), got - 1, pass.reorder))
-          throw Failure(part.path + ": frames reordered further than its encoder said");
-        writer->WriteVideoPacket(packet.get());
-        if (sound) {
-          media::AudioBlock block(si->channels, static_cast<int>(media::FrameSample(r + 1, rate, si->sampleRate) -
-                                                                 media::FrameSample(r, rate, si->sampleRate)));
-          sound->MixAudio(media::FrameSample(pass.start + r, si->frameRate, si->sampleRate), block, 1.0f);
-          writer->WriteAudio(block);
-        }
-        progress.Update(++r);
-        if (Interrupted()) throw Failure(output + ": interrupted, nothing written");
-      }
-      av_packet_unref(packet.get());
-      if (read < 0 && read != AVERROR_EOF) throw Failure(part.path + ": " + media::AvErrorText(read));
-      if (got != i.End() - i.First())
-        throw Failure(part.path + ": holds " + std::string(got > i.End() - i.First() ? "more than " : "") +
-                      std::to_string(std::min(got, i.End() - i.First())) + " frames, part " + std::to_string(i.part) +
-                      " of " + std::to_string(i.of) + " should hold " + std::to_string(i.End() - i.First()));
-      if (i.digest.empty()) throw Failure(part.path + ": its description holds no digest of its frames (render it again)");
-      if (digest.Hex() != i.digest)
-        throw Failure(part.path + ": its frames or description are not the ones its render wrote");
-    }
-    writer->Finish();
-  } catch (const media::MediaError &e) {
-    progress.Finish();
-    throw Failure(output + ": " + e.what());
-  } catch (...) {
-    progress.Finish();
-    throw;
+  {
+    Progress progress(pass.frames, !o.quiet && isatty(STDERR_FILENO));
+    Copier copier{output, pass, *writer, sound.get(), progress};
+    for (OpenedPart &part : parts) copier.Copy(part);
   }
-  progress.Finish();
+  writer->Finish();
   if (!o.quiet)
     std::fprintf(out, "wrote %s (%lld frames from %lld parts, %s%s)\n", output.c_str(),
                  static_cast<long long>(pass.frames), static_cast<long long>(pass.of),

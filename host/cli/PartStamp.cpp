@@ -79,23 +79,19 @@ void StampPart(const std::string &path, PartInfo info) {
     info.digest = digest.Hex();
   }
   OpenedVideo written = OpenVideo(path);
-  try {
-    media::WriterExtras extras;
-    extras.comment = info.Format();
-    extras.copyVideo = written.video->codecpar;
-    written.video->codecpar->video_delay = info.reorder;
-    auto writer = media::OpenClipWriter({path, info.width, info.height, rate, "", 0, 0}, extras);
-    for (std::int64_t index = 0; av_read_frame(written.input.get(), packet.get()) >= 0;
-         av_packet_unref(packet.get())) {
-      if (packet->stream_index != written.video->index) continue;
-      if (packet->pts == AV_NOPTS_VALUE) throw Failure(path + ": a frame without a time");
-      PlacePartPacket(*packet, written.video->time_base, rate, 0, index++, info.reorder);
-      writer->WriteVideoPacket(packet.get());
-    }
-    writer->Finish();
-  } catch (const media::MediaError &e) {
-    throw Failure(path + ": " + e.what());
+  media::WriterExtras extras;
+  extras.comment = info.Format();
+  extras.copyVideo = written.video->codecpar;
+  written.video->codecpar->video_delay = info.reorder;
+  auto writer = media::OpenClipWriter({path, info.width, info.height, rate, "", 0, 0}, extras);
+  for (std::int64_t index = 0; av_read_frame(written.input.get(), packet.get()) >= 0;
+       av_packet_unref(packet.get())) {
+    if (packet->stream_index != written.video->index) continue;
+    if (packet->pts == AV_NOPTS_VALUE) throw Failure(path + ": a frame without a time");
+    PlacePartPacket(*packet, written.video->time_base, rate, 0, index++, info.reorder);
+    writer->WriteVideoPacket(packet.get());
   }
+  writer->Finish();
 }
 
 }  // namespace zv::host

@@ -36,7 +36,7 @@ clip() {
   ffmpeg -v error -f lavfi -i "testsrc2=s=$2:r=10:d=2,format=rgba,geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='mod(X*5+Y*3+N*13,256)'" \
     -c:v ffv1 "$1"
 }
-rgba() { ffmpeg -v error -i "$1" -f rawvideo -pix_fmt rgba -y "$2"; }
+rgba() { ffmpeg -nostdin -v error -i "$1" -f rawvideo -pix_fmt rgba -y "$2"; }
 # zorvane render of the stored configuration, as RGBA bytes: render ARGS... OUT
 render() {
   local out=${*: -1}
@@ -55,10 +55,14 @@ melt_setup() {
   needs melt pkg-config
   mlt=$tmp/mlt
   mkdir "$mlt"
-  for m in core avformat frei0r; do ln -s "$(pkg-config --variable=moduledir mlt-framework-7)/libmlt$m.so" "$mlt/"; done
+  for m in core avformat frei0r xml; do ln -s "$(pkg-config --variable=moduledir mlt-framework-7)/libmlt$m.so" "$mlt/"; done
   ln -s "$p/lib/mlt-7/libmltzorvane.so" "$p/lib/mlt-7/zorvane" "$mlt/"
-  printf '%s\n' description=clip width=66 height=45 progressive=1 sample_aspect_num=1 sample_aspect_den=1 \
-    display_aspect_num=66 display_aspect_den=45 frame_rate_num=10 frame_rate_den=1 colorspace=709 >"$tmp/profile"
+  profile 66 45 10
+}
+# profile W H FPS: the profile melt renders with from now on.
+profile() {
+  printf '%s\n' description=clip width=$1 height=$2 progressive=1 sample_aspect_num=1 sample_aspect_den=1 \
+    display_aspect_num=$1 display_aspect_den=$2 frame_rate_num=$3 frame_rate_den=1 colorspace=709 >"$tmp/profile"
 }
 melt() {
   local out=$1; shift
@@ -76,4 +80,45 @@ melt_clip() {
   clip "$clip" 66x45
   melt "$tmp/decoded.rgba" "$clip"
   cp "$tmp/melt.nut" "$decoded"
+}
+
+# The editors' documents: editor_clip W H FRAMES [opaque] makes a lossless clip
+# at 25 frames per second (alpha varying unless opaque) in $clip, sets the
+# profile to it, and keeps melt's decoding in $decoded and $tmp/decoded.rgba.
+editor_clip() {
+  [ -n "${mlt:-}" ] || melt_setup
+  local alpha=",geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='mod(X*5+Y*3+N*13,256)'"
+  [ -z "${4:-}" ] || alpha=
+  clip=$tmp/clip.mkv decoded=$tmp/decoded.nut frame=$(($1 * $2 * 4))
+  ffmpeg -nostdin -v error -f lavfi -i "testsrc2=s=$1x$2:r=25,trim=end_frame=$3,format=rgba$alpha" -c:v ffv1 -y "$clip"
+  profile "$1" "$2" 25
+  melt "$tmp/decoded.rgba" "$clip"
+  cp "$tmp/melt.nut" "$decoded"
+}
+# frames FILE FIRST COUNT: COUNT frames of a raw RGBA file from FIRST on.
+frames() { dd if="$1" bs="$frame" skip="$2" count="$3" status=none; }
+# lift OUT W H FIRST RECT...: decoded frames FIRST.. with only the rectangle
+# "x y w h" (one a frame) taken from the whole-frame render in $tmp/all.rgba.
+lift() {
+  python3 - "$@" "$tmp/decoded.rgba" "$tmp/all.rgba" <<'PY'
+import sys
+out, w, h, first, *rects, plain, lifted = sys.argv[1:]
+w, h, first, size = int(w), int(h), int(first), int(w) * int(h) * 4
+plain, lifted = open(plain, 'rb').read(), open(lifted, 'rb').read()
+res = bytearray()
+for i, r in enumerate(rects):
+    x, y, rw, rh = map(int, r.split())
+    at = (first + i) * size
+    f = bytearray(plain[at:at + size])
+    for row in range(max(y, 0), min(y + rh, h)):
+        a, b = (row * w + max(x, 0)) * 4, (row * w + min(x + rw, w)) * 4
+        if a < b: f[a:b] = lifted[at + a:at + b]
+    res += f
+open(out, 'wb').write(res)
+PY
+}
+# filt FADE_IN FADE_OUT [ATTRIBUTES [PROPERTIES]]: the filter element as the editors write it.
+filt() {
+  echo "<filter ${3:-}><property name=\"mlt_service\">zorvane</property><property name=\"fade_in\">$1</property>"\
+"<property name=\"fade_out\">$2</property>${4:-}</filter>"
 }
