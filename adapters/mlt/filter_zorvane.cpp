@@ -3,7 +3,7 @@
 // counted over the clip as it stands where the filter is attached, exactly as
 // the plug-in's render pass counts them over a clip.
 //
-// Sections: per-frame order · image · process · init and registration.
+// Sections: per-frame parameters · image · process · init and registration.
 //
 // Properties are read in process(), one frame at a time; MLT holds the lock
 // of the service asked for the frame (for an attached filter, its producer),
@@ -30,10 +30,10 @@ namespace {
 
 using zv::adapters::Percent2Slider;
 
-// ---- Per-frame order ----------------------------------------------------------
+// ---- Per-frame parameters ------------------------------------------------------
 
 // Everything one frame's image needs, fixed when the frame passed the filter.
-struct FrameOrder {
+struct FrameParams {
   PLUGINDATAREC config;
   SInt16 opacity;  // -1 outside the fades
   mlt_filter filter;  // for the log
@@ -48,9 +48,9 @@ void TellPassedThrough(mlt_filter filter, int width, int height) {
             "%d x %d frames pass through unchanged (too large for the effect, or no memory)\n", width, height);
 }
 
-std::string OrderKey(mlt_filter filter) {
+std::string ParamsKey(mlt_filter filter) {
   const char *id = mlt_properties_get(MLT_FILTER_PROPERTIES(filter), "_unique_id");
-  return std::string("zorvane.order.") + (id ? id : "");
+  return std::string("zorvane.params.") + (id ? id : "");
 }
 
 // The rectangle as fractions of the frame. Each value keeps its own unit:
@@ -94,44 +94,44 @@ void SpanOf(mlt_filter filter, mlt_frame frame, mlt_position &position, mlt_posi
   }
 }
 
-FrameOrder MakeOrder(mlt_filter filter, mlt_frame frame) {
+FrameParams ReadFrameParams(mlt_filter filter, mlt_frame frame) {
   mlt_properties props = MLT_FILTER_PROPERTIES(filter);
   mlt_position position = 0, length = 0;
   SpanOf(filter, frame, position, length);
-  FrameOrder order{zv::adapters::StoredConfig(), -1, filter};
+  FrameParams params{zv::adapters::StoredConfig(), -1, filter};
   // The default text stands for the stored rectangle, whose fractions the
   // trip through "%" text could move by one pixel.
   const char *rect = mlt_properties_get(props, "rect"), *byDefault = mlt_properties_get(props, "_zorvane.rect_default");
-  if (!rect || !byDefault || std::strcmp(rect, byDefault) != 0) order.config.STARTREL = RectOf(filter, position, length);
+  if (!rect || !byDefault || std::strcmp(rect, byDefault) != 0) params.config.STARTREL = RectOf(filter, position, length);
   const char *floors[3] = {"red", "green", "blue"};
   for (int i = 0; i < 3; ++i)
-    order.config.SLIDERS[i] = Percent2Slider(mlt_properties_anim_get_double(props, floors[i], position, length));
+    params.config.SLIDERS[i] = Percent2Slider(mlt_properties_anim_get_double(props, floors[i], position, length));
   SInt32 fadeIn = mlt_properties_get_int(props, "fade_in"), fadeOut = mlt_properties_get_int(props, "fade_out");
   if (fadeIn < 0) fadeIn = 0;
   if (fadeOut < 0) fadeOut = 0;
   ClampFades(length, fadeIn, fadeOut);
-  order.opacity = FadeOpacity(position, length, fadeIn, fadeOut);
-  return order;
+  params.opacity = FadeOpacity(position, length, fadeIn, fadeOut);
+  return params;
 }
 
 // ---- Image --------------------------------------------------------------------
 
 int GetImage(mlt_frame frame, uint8_t **image, mlt_image_format *format, int *width, int *height, int) {
-  auto *order = static_cast<const FrameOrder *>(mlt_frame_pop_service(frame));
+  auto *params = static_cast<const FrameParams *>(mlt_frame_pop_service(frame));
   *format = mlt_image_rgba;
   const int error = mlt_frame_get_image(frame, image, format, width, height, 0);
-  if (error || !order || *format != mlt_image_rgba || !*image) return error;
+  if (error || !params || *format != mlt_image_rgba || !*image) return error;
   // The effect goes into a pooled image: cheaper than asking for a writable
   // copy, and during a fade the untouched frame is still there to draw over it.
   const int w = *width, h = *height;
   const int size = mlt_image_format_size(mlt_image_rgba, w, h, nullptr);
   auto *out = static_cast<uint8_t *>(mlt_pool_alloc(size));
   if (!out) {
-    TellPassedThrough(order->filter, w, h);
+    TellPassedThrough(params->filter, w, h);
     return 0;
   }
-  if (!zv::adapters::RenderFrame(order->config, *image, out, w, h, std::ptrdiff_t{4} * w, order->opacity))
-    TellPassedThrough(order->filter, w, h);
+  if (!zv::adapters::RenderFrame(params->config, *image, out, w, h, std::ptrdiff_t{4} * w, params->opacity))
+    TellPassedThrough(params->filter, w, h);
   mlt_frame_set_image(frame, out, size, mlt_pool_release);
   *image = out;
   return 0;
@@ -140,17 +140,17 @@ int GetImage(mlt_frame frame, uint8_t **image, mlt_image_format *format, int *wi
 // ---- Process ------------------------------------------------------------------
 
 mlt_frame Process(mlt_filter filter, mlt_frame frame) {
-  auto *order = static_cast<FrameOrder *>(std::malloc(sizeof(FrameOrder)));
-  if (!order) {
+  auto *params = static_cast<FrameParams *>(std::malloc(sizeof(FrameParams)));
+  if (!params) {
     TellPassedThrough(filter, mlt_properties_get_int(MLT_FRAME_PROPERTIES(frame), "width"),
                       mlt_properties_get_int(MLT_FRAME_PROPERTIES(frame), "height"));
     return frame;
   }
-  *order = MakeOrder(filter, frame);
-  // The frame owns the order; two of these filters in a chain keep two.
-  mlt_properties_set_data(MLT_FRAME_PROPERTIES(frame), OrderKey(filter).c_str(), order, sizeof(FrameOrder),
+  *params = ReadFrameParams(filter, frame);
+  // The frame owns the parameters; two of these filters in a chain keep two.
+  mlt_properties_set_data(MLT_FRAME_PROPERTIES(frame), ParamsKey(filter).c_str(), params, sizeof(FrameParams),
                           std::free, nullptr);
-  mlt_frame_push_service(frame, order);
+  mlt_frame_push_service(frame, params);
   mlt_frame_push_get_image(frame, GetImage);
   return frame;
 }

@@ -22,7 +22,6 @@ TEST(BadInput, InputsThatAreNoUsableClip) {
   const std::set<std::string> inputs = {"notes.txt", "empty.mkv", "ten.mkv", "sound.wav"};
 
   ExpectOneLine(Zorvane(dir, "render missing.mp4 -o out.mp4"), 1, "missing.mp4: no such file");
-  ExpectOneLine(Zorvane(dir, "render -o out.mp4 -- --frames"), 1, "--frames: no such file");  // -- ends the options
   ExpectOneLine(Zorvane(dir, "render notes.txt -o out.mp4"), 1, "notes.txt: not a video");
   ExpectOneLine(Zorvane(dir, "render sound.wav -o out.mp4"), 1, "sound.wav: not a video");
   ExpectOneLine(Zorvane(dir, "render empty.mkv -o out.mkv"), 1, "empty.mkv: no frames");
@@ -79,6 +78,14 @@ TEST(BadInput, UsageErrorsExitWithTwo) {
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << args << ": " << run.err;
   }
   EXPECT_EQ(Outputs(dir, {}), std::vector<std::string>{});
+}
+
+TEST(BadInput, DoubleDashEndsTheOptions) {
+  Scratch dir;
+  ASSERT_TRUE(Ffmpeg("-f lavfi -i testsrc2=s=64x48:r=30 -frames:v 2 -c:v ffv1 " + (dir / "-dash.mkv")));
+  const test::Run run = Zorvane(dir, "render --quiet -o out.mkv -- -dash.mkv");
+  EXPECT_EQ(run.status, 0) << run.err;
+  ExpectOneLine(Zorvane(dir, "render -o out2.mkv -- --frames"), 1, "--frames: no such file");
 }
 
 // The README shows the usage exactly as --help prints it.
