@@ -117,7 +117,10 @@ void SetupDialog(WindowRef theWindow, PLUGINDATAPTR theConfig) {
   const bool offered = mediaType >= kMediaNTSC && mediaType <= kMediaHD;
   SimpleSetControlValueByID(theWindow, kMediaSig, 1, offered ? mediaType : kMediaNTSC);
   // The rectangle is not put through the editor's pixels here: each opening
-  // would move its edges a pixel towards the origin.
+  // would move its edges a pixel towards the origin. One that is not finite
+  // (a damaged record) shows, and is stored, as the whole frame.
+  if (!RelIsFinite(theConfig->STARTREL)) InitRelRect(theConfig->STARTREL);
+  if (!RelIsFinite(theConfig->ENDREL)) InitRelRect(theConfig->ENDREL);
   Config2Dlg(gConfigWorkSpace.THECONFIG);
   ReRenderAndBlit();
 }

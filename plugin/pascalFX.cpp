@@ -24,7 +24,8 @@ void pGetConfigSize(UInt32 *theSize) { *theSize = sizeof(PLUGINDATAREC); }
 
 void InitMyPlugIn(Ptr *theData) {
   Assert(theData ? *theData : nullptr, "Unable to allocate new data structure");
-  CreatePrefsFile();
+  // No empty preferences file is put down first: the file appears with its
+  // first record, so readers never find it without one.
   InitPluginData(*theData);
 }
 
@@ -34,7 +35,9 @@ void InitPluginData(Ptr theData) {
   ResetConfig(theConfig, true);
   // A record this build cannot read (another byte order or version, a damaged
   // file) may be someone's settings: it stays until the user stores new ones.
-  if (ReadConfigRecord(theConfig) != kPrefsRecordUnreadable) (void)SaveConfig(theConfig);
+  // A record that reads is not written back either: a start-up running while
+  // the dialog stores would put the old settings back over the new.
+  if (ReadConfigRecord(theConfig) == kPrefsNoRecord) (void)SaveConfigIfNone(theConfig);
 }
 
 void pNewConfig(Ptr *theData) {

@@ -10,7 +10,6 @@
 namespace {
 
 constexpr ResType kPrefType = ZV_FOURCC('P', 'r', 'e', 'f');
-constexpr OSType kPrefCreator = ZV_FOURCC('q', 'm', 'v', 'r');
 constexpr short kPrefID = 1;
 constexpr const char *kPrefsFileName = "tolvi-Prefs";
 constexpr const char *kPrefName = "Config Settings";
@@ -31,12 +30,13 @@ OSErr MakePrefsSpec(FSSpec *theSpec) {
 }
 
 // Opens the preferences file and makes it current; -1 when it cannot, with
-// the reason in *err.
+// the reason in *err. Opened for writing, a missing file comes into being with
+// its first record, so no one ever sees it without one.
 short OpenPrefsFile(SInt8 permission, OSErr *err) {
   FSSpec theSpec;
   *err = MakePrefsSpec(&theSpec);
   if (*err == noErr || *err == fnfErr) lgLastSavePath = zv::PathOfFSSpec(theSpec);
-  if (*err != noErr) return -1;
+  if (*err != noErr && !(*err == fnfErr && permission == fsRdWrPerm)) return -1;
   const short refNum = FSpOpenResFile(&theSpec, permission);
   *err = ResError();
   if (refNum == -1) return -1;
@@ -60,6 +60,7 @@ const char *ReasonText(OSErr err) {
     case vLckdErr: return "read-only file system";
     case notAFileErr: return "not a regular file";
     case fnfErr: return "missing, or a link to nothing";
+    case fBsyErr: return "another program is storing settings; try again";
     case dirNFErr: return "no Preferences folder";
     case dskFulErr: return "the disk is full";
     case memFullErr: return "out of memory";
@@ -84,10 +85,14 @@ Boolean Save2Config(PLUGINDATAPTR theConfig, Handle theSaveConfig) {
   return DecodeConfigRecord(bytes, std::endian::native, *theConfig);
 }
 
+namespace {
+
 // The new record is made before the file is touched, and the old one is replaced
 // in a single update, which the Resource Manager writes all or nothing: the
-// stored configuration is never lost on the way.
-Boolean SaveConfig(PLUGINDATAPTR theConfig) {
+// stored configuration is never lost on the way. With replace false a record
+// already stored stays, and is read into theConfig where it can be: the file
+// is open for writing, so no other program stores in between.
+Boolean StoreConfig(PLUGINDATAPTR theConfig, Boolean replace) {
   lgLastSaveError = noErr;
   lgLastSavePath.clear();
   if (!theConfig) return SaveFailed(paramErr);
@@ -106,6 +111,13 @@ Boolean SaveConfig(PLUGINDATAPTR theConfig) {
   Str255 name;
   CopyC2PStr(kPrefName, name);
   Handle old = Get1Resource(kPrefType, kPrefID);
+  if (old && !replace) {
+    (void)Save2Config(theConfig, old);
+    ReleaseResource(old);
+    CloseResFile(refNum);
+    DisposeHandle(record);
+    return true;
+  }
   if (old) {
     RemoveResource(old);
     if ((err = ResError()) != noErr) {
@@ -136,6 +148,12 @@ Boolean SaveConfig(PLUGINDATAPTR theConfig) {
   CloseResFile(refNum);
   return err == noErr ? true : SaveFailed(err);
 }
+
+}  // namespace
+
+Boolean SaveConfig(PLUGINDATAPTR theConfig) { return StoreConfig(theConfig, true); }
+
+Boolean SaveConfigIfNone(PLUGINDATAPTR theConfig) { return StoreConfig(theConfig, false); }
 
 Boolean SaveConfigOrTell(PLUGINDATAPTR theConfig) {
   if (SaveConfig(theConfig)) return true;
@@ -170,9 +188,3 @@ PrefsReadResult ReadConfigRecord(PLUGINDATAPTR theConfig) {
 }
 
 Boolean ReadConfig(PLUGINDATAPTR theConfig) { return ReadConfigRecord(theConfig) == kPrefsRecordRead; }
-
-void CreatePrefsFile() {
-  FSSpec theSpec;
-  if (MakePrefsSpec(&theSpec) != fnfErr) return;  // exists, or no folder to put it in
-  FSpCreateResFile(&theSpec, kPrefCreator, kPrefType, smSystemScript);
-}

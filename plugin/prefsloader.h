@@ -8,7 +8,9 @@ Boolean Config2Save(PLUGINDATAPTR theConfig, Handle theSaveConfig);
 Boolean Save2Config(PLUGINDATAPTR theConfig, Handle theSaveConfig);
 Boolean SaveConfig(PLUGINDATAPTR theConfig);
 Boolean ReadConfig(PLUGINDATAPTR theConfig);
-void CreatePrefsFile();
+// Stores theConfig only when no record is stored yet; one stored meanwhile by
+// another program is read into theConfig instead.
+Boolean SaveConfigIfNone(PLUGINDATAPTR theConfig);
 
 // What a read found: no record (or no file), a record it took, or a record it
 // cannot read (another byte order or version, a damaged or unreadable file),

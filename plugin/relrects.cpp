@@ -26,6 +26,11 @@ void InitRelRect(RELRECT &theRel) {
   theRel.BOTTOM = 1.0;
 }
 
+Boolean RelIsFinite(const RELRECT &theRel) {
+  return std::isfinite(theRel.LEFT) && std::isfinite(theRel.RIGHT) && std::isfinite(theRel.TOP) &&
+         std::isfinite(theRel.BOTTOM);
+}
+
 Rect Rel2Rect(const RELRECT &theRel, const Rect &theFrame) {
   const SInt16 wid = static_cast<SInt16>(theFrame.right - theFrame.left);
   const SInt16 hig = static_cast<SInt16>(theFrame.bottom - theFrame.top);

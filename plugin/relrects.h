@@ -4,6 +4,8 @@
 #include "PluginDefines.h"
 
 void InitRelRect(RELRECT &theRel);
+// false when any edge is NaN or infinite, as only a damaged record has it.
+Boolean RelIsFinite(const RELRECT &theRel);
 // Edges are frame origin + trunc(size x fraction); no clipping, no ordering.
 // Fractions that are not finite or land outside 16 bits saturate (NaN gives the
 // frame's origin edge), so a damaged stored record cannot produce garbage.

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Seeds: a default record in each byte order, and one cut short.
+# Seeds: a default record in each byte order, one cut short, one of an odd
+# length, and none at all.
 set -euo pipefail
 seeds=$1
 python3 - "$seeds" <<'PY'
@@ -22,4 +23,6 @@ def record(endian, size):
 open(os.path.join(d, 'little'), 'wb').write(record('little', 396))
 open(os.path.join(d, 'big'), 'wb').write(record('big', 394))
 open(os.path.join(d, 'short'), 'wb').write(record('little', 396)[:200])
+open(os.path.join(d, 'odd'), 'wb').write(record('little', 396)[:395])
+open(os.path.join(d, 'empty'), 'wb').write(b'')
 PY

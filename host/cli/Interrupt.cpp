@@ -51,6 +51,9 @@ void InstallInterruptHandlers(const std::string &output) {
   sa.sa_handler = OnSignal;
   sigemptyset(&sa.sa_mask);
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &sa, nullptr);
+  // Past the file-size limit a write fails (EFBIG) like one to a full disk,
+  // and is told and cleaned up the same way, instead of killing the process.
+  signal(SIGXFSZ, SIG_IGN);
 }
 
 bool Interrupted() { return gSignals.load() > 0; }

@@ -12,6 +12,7 @@
 #include "cli/Commands.h"
 #include "cli/Interrupt.h"
 #include "cli/PartInfo.h"
+#include "cli/PartStamp.h"
 #include "cli/Progress.h"
 #include "cli/SameFile.h"
 #include "media/ClipReader.h"
@@ -96,8 +97,19 @@ std::unique_ptr<media::Clip> SoundSource(const Options &o, const PartInfo &pass,
   name = o.sound.value_or(pass.input);
   if (!o.sound && !std::filesystem::exists(name))
     throw Failure(name + ": the parts' input is not here to take the sound from (give --sound FROM)");
+  // A FIFO or a device would block the open, and holds no clip anyway.
+  if (!std::filesystem::is_regular_file(name)) throw Failure(name + ": not a regular file");
+  // Found by name alone, it must be the very file the parts were made from.
+  std::error_code ec;
+  const auto bytes = static_cast<std::int64_t>(std::filesystem::file_size(name, ec));
+  if (!o.sound && bytes != pass.inputBytes)
+    throw Failure(name + ": not the file the parts were made from (" + std::to_string(bytes) + " bytes, not " +
+                  std::to_string(pass.inputBytes) + "; give --sound FROM)");
   clip = std::make_unique<media::ClipReader>(name);
-  if (clip->Info().sampleRate <= 0) return nullptr;
+  if (clip->Info().sampleRate <= 0) {
+    if (o.sound) throw Failure(name + ": has no sound to take");
+    return nullptr;  // the input itself is silent, as the single render is
+  }
   if (clip->Info().frameCount != pass.inputFrames)
     throw Failure(name + ": holds " + std::to_string(clip->Info().frameCount) + " frames, the parts were made from " +
                   std::to_string(pass.inputFrames));
@@ -122,6 +134,7 @@ struct Copier {
 
 void Copier::Copy(OpenedPart &part) {
   const std::int64_t frames = part.info.End() - part.info.First();
+  PartDigest digest(part.info);
   std::int64_t got = 0;
   int read = 0;
   while ((read = av_read_frame(part.input.get(), packet.get())) >= 0) {
@@ -131,6 +144,7 @@ void Copier::Copy(OpenedPart &part) {
     }
     if (got == 0 && !(packet->flags & AV_PKT_FLAG_KEY)) throw Failure(part.path + ": does not begin with a key frame");
     if (++got > frames) break;
+    digest.Add(*packet);
     Place(part, got);
     writer.WriteVideoPacket(packet.get());
     if (sound) AddSound();
@@ -143,6 +157,10 @@ void Copier::Copy(OpenedPart &part) {
     throw Failure(part.path + ": holds " + std::string(got > frames ? "more than " : "") +
                   std::to_string(std::min(got, frames)) + " frames, part " + std::to_string(part.info.part) + " of " +
                   std::to_string(part.info.of) + " should hold " + std::to_string(frames));
+  if (part.info.digest.empty())
+    throw Failure(part.path + ": its description holds no digest of its frames (render it again)");
+  if (digest.Hex() != part.info.digest)
+    throw Failure(part.path + ": its frames or description are not the ones its render wrote");
 }
 
 // Each part's times start at 0: the packet moves to where the part lies in
@@ -150,14 +168,10 @@ void Copier::Copy(OpenedPart &part) {
 // keep no decoding times, so they follow from that order and the encoder's
 // reordering.
 void Copier::Place(const OpenedPart &part, std::int64_t got) {
-  const std::int64_t first = part.info.First();
   if (packet->pts == AV_NOPTS_VALUE) throw Failure(part.path + ": a frame without a time");
-  packet->pts = av_rescale_q(packet->pts, part.video->time_base, av_inv_q(AVRational{pass.rateNum, pass.rateDen})) +
-                first;
-  packet->dts = first + got - 1 - pass.reorder;
-  if (packet->pts < packet->dts) throw Failure(part.path + ": frames reordered further than its encoder said");
-  packet->duration = 1;
-  packet->pos = -1;
+  if (!PlacePartPacket(*packet, part.video->time_base, AVRational{pass.rateNum, pass.rateDen}, part.info.First(),
+                       got - 1, pass.reorder))
+    throw Failure(part.path + ": frames reordered further than its encoder said");
 }
 
 void Copier::AddSound() {

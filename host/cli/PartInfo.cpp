@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <map>
 
 namespace zv::host {
@@ -66,7 +67,7 @@ std::string PartInfo::Format() const {
          "; fade-out=" + std::to_string(fadeOut) + "; size=" + std::to_string(width) + "x" + std::to_string(height) +
          "; rate=" + std::to_string(rateNum) + "/" + std::to_string(rateDen) + "; proxy=" + (proxy ? "1" : "0") +
          "; config=" + Escape(config) + "; encoder=" + Escape(encoder) +
-         "; reorder=" + std::to_string(reorder);
+         "; reorder=" + std::to_string(reorder) + (digest.empty() ? "" : "; frames-digest=" + Escape(digest));
 }
 
 std::optional<PartInfo> PartInfo::Parse(const std::string &text) {
@@ -111,11 +112,16 @@ std::optional<PartInfo> PartInfo::Parse(const std::string &text) {
   p.config = fields["config"];
   p.encoder = fields["encoder"];
   p.reorder = static_cast<int>(reorder);
+  if (has("frames-digest")) p.digest = fields["frames-digest"];
   return p;
 }
 
 std::string PartInfo::PassDifference(const PartInfo &o) const {
-  if (input != o.input || inputBytes != o.inputBytes || inputFrames != o.inputFrames)
+  // ./clip.mp4 and clip.mp4 name one file.
+  const auto same = [](const std::string &a, const std::string &b) {
+    return a == b || std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
+  };
+  if (!same(input, o.input) || inputBytes != o.inputBytes || inputFrames != o.inputFrames)
     return "made from another input (" + (o.input.empty() ? std::string("the demo clip") : o.input) + ")";
   if (start != o.start || frames != o.frames) return "covers another range of the input";
   if (of != o.of) return "one of " + std::to_string(o.of) + " parts, not " + std::to_string(of);

@@ -22,6 +22,7 @@ struct PartInfo {
   std::string config;   // digest of the stored configuration the part was made with
   std::string encoder;
   int reorder = 0;      // the encoder's frames of reordering (decoding times are made from it)
+  std::string digest;   // of this description without it and of the part's coded frames (PartStamp.h)
 
   // Part K covers the pass's frames [First, End).
   std::int64_t First() const { return (part - 1) * frames / of; }

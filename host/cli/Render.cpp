@@ -9,6 +9,7 @@
 #include "cli/Clips.h"
 #include "cli/Commands.h"
 #include "cli/Interrupt.h"
+#include "cli/PartStamp.h"
 #include "cli/Parts.h"
 #include "cli/Progress.h"
 #include "cli/SameFile.h"
@@ -30,6 +31,7 @@ struct RenderPlan {
   bool sequence = false;  // one picture per frame
   bool sound = false;
   PassSpec pass;
+  PartInfo part;  // of a --part pass
   std::int64_t Rendered() const { return pass.end < 0 ? frames : pass.end - pass.first; }
 };
 
@@ -44,10 +46,12 @@ std::string DefaultOutput(const Options &o) {
   return stem + "-part" + std::to_string(o.part->first) + "of" + std::to_string(o.part->second) + ".mp4";
 }
 
-// Frames past the damage do not decode: a pass that reaches it writes nothing.
+// Frames past the damage do not decode: a pass asked to run past the last
+// frame that decodes, or left to run to the clip's end, writes nothing.
 void RefuseDamage(const Options &o, const RenderPlan &p) {
   const OpenedClip &c = p.clip;
-  if (c.reader && !c.reader->Damage().empty() && o.start + p.frames >= c.clip->Info().frameCount)
+  const std::int64_t end = o.start + p.frames, count = c.clip->Info().frameCount;
+  if (c.reader && !c.reader->Damage().empty() && (end > count || (!o.frames && end == count)))
     throw Failure(c.name + ": " + c.reader->Damage() + "; nothing written");
 }
 
@@ -58,6 +62,7 @@ RenderPlan PlanRender(const Options &o, const std::string &output) {
   const std::string &name = p.clip.name;
   if (o.start >= count) throw Failure(name + ": --start " + std::to_string(o.start) + " is beyond " + LastFrameText(count));
   p.frames = o.frames.value_or(count - o.start);
+  RefuseDamage(o, p);
   if (o.start + p.frames > count)
     throw Failure(name + ": --start " + std::to_string(o.start) + " with --frames " + std::to_string(p.frames) +
                   " runs past " + LastFrameText(count));
@@ -67,7 +72,6 @@ RenderPlan PlanRender(const Options &o, const std::string &output) {
                      ": the pass has only " + std::to_string(p.frames) + " frames");
   p.sequence = media::IsPictureSequence(output);
   if (o.input) RefuseReplacingInput(*o.input, output, p.sequence ? p.frames : 0);
-  RefuseDamage(o, p);
   // A proxy pass mixes no sound; pictures carry none; parts are video only
   // (join adds the pass's sound in one piece).
   p.sound = info.sampleRate > 0 && !o.proxy && !p.sequence && !o.part;
@@ -82,10 +86,10 @@ std::unique_ptr<media::ClipWriter> OpenWriter(const Options &o, RenderPlan &p, P
   media::WriterExtras extras;
   if (o.part) {
     driver.Describe(static_cast<SInt32>(p.frames));  // the plug-in's first call settles its stored configuration
-    const PartInfo part = PartOfPass(o, info, p.frames, p.width, p.height, media::VideoEncoderFacts(settings));
-    extras.comment = part.Format();
-    p.pass.first = part.First();
-    p.pass.end = part.End();
+    p.part = PartOfPass(o, info, p.frames, p.width, p.height, media::VideoEncoderFacts(settings));
+    extras.comment = p.part.Format();
+    p.pass.first = p.part.First();
+    p.pass.end = p.part.End();
   }
   return media::OpenClipWriter(settings, extras);
 }
@@ -120,6 +124,14 @@ RenderDone RunPass(const Options &o, RenderPlan &p, const PluginBundle &bundle) 
   StopIfInterrupted(p.output);
   writer->Finish();
   done.codec = writer->VideoCodecName();
+  if (o.part) {
+    try {
+      StampPart(p.output, p.part);
+    } catch (...) {
+      std::filesystem::remove(p.output);  // a part that cannot prove its frames is no part
+      throw;
+    }
+  }
   return done;
 }
 

@@ -137,6 +137,7 @@ std::optional<ClipReader::Decoded> ClipReader::DecodeNext() {
       demuxDone_ = true;
       return std::nullopt;
     }
+    if (r == AVERROR(ENOMEM)) throw MediaError(AvErrorText(r));  // a limit, not damage
     if (r != AVERROR(EAGAIN)) {
       // A frame that does not decode (a damaged or cut packet): the frames
       // around it still may.
@@ -149,6 +150,7 @@ std::optional<ClipReader::Decoded> ClipReader::DecodeNext() {
       return std::nullopt;
     }
     const int read = av_read_frame(input_.get(), packet_.get());
+    if (read == AVERROR(ENOMEM)) throw MediaError(AvErrorText(read));
     if (read < 0) {
       if (read != AVERROR_EOF && damage_.empty()) damage_ = "damaged: " + AvErrorText(read);
       avcodec_send_packet(decoder_.get(), nullptr);
@@ -159,8 +161,10 @@ std::optional<ClipReader::Decoded> ClipReader::DecodeNext() {
       // A cut or damaged packet (the demuxer says so) decodes to garbage or
       // black: its frame is one that does not decode.
       if (damage_.empty()) damage_ = "damaged: a frame's data is cut short or damaged";
-    } else if (packet_->stream_index == stream_->index) {
-      avcodec_send_packet(decoder_.get(), packet_.get());  // a damaged packet is refused: go on with the next
+    } else if (packet_->stream_index == stream_->index &&
+               avcodec_send_packet(decoder_.get(), packet_.get()) == AVERROR(ENOMEM)) {
+      // A damaged packet is refused: go on with the next. Memory running out is a limit, not damage.
+      throw MediaError(AvErrorText(AVERROR(ENOMEM)));
     }
     av_packet_unref(packet_.get());
   }

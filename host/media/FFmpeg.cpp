@@ -6,6 +6,9 @@
 namespace zv::media {
 
 std::string AvErrorText(int err) {
+  // Limits of the process, told as such.
+  if (err == AVERROR(EFBIG)) return "past the limit on file size (ulimit -f)";
+  if (err == AVERROR(ENOMEM)) return "out of memory (ulimit -v?)";
   char buf[AV_ERROR_MAX_STRING_SIZE] = {};
   av_strerror(err, buf, sizeof buf);
   return buf;

@@ -21,6 +21,7 @@ class HostSession {
   // clip may be null (a description request needs none); clipName starts
   // the messages of reading failures.
   explicit HostSession(media::Clip *clip, std::string clipName = "clip");
+  const std::string &ClipName() const { return clipName_; }
   ~HostSession();
   HostSession(const HostSession &) = delete;
   HostSession &operator=(const HostSession &) = delete;

@@ -12,10 +12,11 @@ namespace {
 // The output frame of a pass, disposed however the pass ends.
 struct OutputFrame {
   GWorldPtr image = nullptr;
-  OutputFrame(int width, int height) {
+  OutputFrame(const std::string &clipName, int width, int height) {
     const Rect bounds = {0, 0, static_cast<short>(height), static_cast<short>(width)};
     if (NewGWorld(&image, 32, &bounds, nullptr, nullptr, 0) != noErr || !image)
-      throw Failure("out of memory for a " + std::to_string(width) + "x" + std::to_string(height) + " frame");
+      throw Failure(clipName + ": out of memory (ulimit -v?) for a " + std::to_string(width) + "x" +
+                    std::to_string(height) + " frame");
   }
   ~OutputFrame() { DisposeGWorld(image); }
   void Clear() const {
@@ -57,6 +58,7 @@ void PluginDriver::Expect(HYPluginResult result, const std::string &what) const 
   if (result == kPluginOK) return;
   // A frame that could not be read is the clip's fault, not the plug-in's.
   if (!session_.ReadError().empty()) throw Failure(session_.ReadError());
+  if (result == kPluginOutOfMemory) throw Failure(session_.ClipName() + ": out of memory (ulimit -v?) at " + what);
   throw Failure("the plug-in answered " + what + " with " + ResultName(result) + " (" + std::to_string(result) +
                 ")");
 }
@@ -85,7 +87,7 @@ PluginDescription PluginDriver::Describe(SInt32 selectedFrames) {
 void PluginDriver::RenderPass(const PassSpec &pass, const FrameSink &sink) {
   session_.ClearReadError();
   Describe(static_cast<SInt32>(pass.frames));
-  OutputFrame out(pass.width, pass.height);
+  OutputFrame out(session_.ClipName(), pass.width, pass.height);
   _PluginParams p = NewParams();
   p.startFrame = static_cast<SInt32>(pass.start);
   p.frameCount = static_cast<SInt32>(pass.frames);
@@ -136,7 +138,7 @@ void PluginDriver::RenderPass(const PassSpec &pass, const FrameSink &sink) {
 void PluginDriver::Placeholder(std::int64_t clipFrames, std::int64_t at, const media::ArgbView &target) {
   session_.ClearReadError();
   Describe(static_cast<SInt32>(clipFrames));
-  OutputFrame out(target.width, target.height);
+  OutputFrame out(session_.ClipName(), target.width, target.height);
   out.Clear();
   _PluginParams p = NewParams();
   p.selector = kPlugFilePlaceHolder;
@@ -157,7 +159,7 @@ void PluginDriver::Placeholder(std::int64_t clipFrames, std::int64_t at, const m
 void PluginDriver::PressButton(std::int64_t clipFrames, std::int64_t at, int width, int height) {
   session_.ClearReadError();
   Describe(static_cast<SInt32>(clipFrames));
-  OutputFrame out(width, height);
+  OutputFrame out(session_.ClipName(), width, height);
   out.Clear();
   _PluginParams p = NewParams();
   p.startFrame = 0;

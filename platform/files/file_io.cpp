@@ -4,9 +4,14 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace zv {
@@ -103,7 +108,56 @@ int SyncFolder(const std::string &folder) {
   return ::fsync(fd.get()) == 0 ? 0 : errno;
 }
 
+// Folders this process holds locked: the descriptor that holds the lock and
+// how many holders share it.
+struct HeldLock {
+  int fd = -1;
+  int holders = 0;
+};
+std::mutex gLocksMutex;
+std::map<std::string, HeldLock> &HeldLocks() {
+  static auto *locks = new std::map<std::string, HeldLock>;
+  return *locks;
+}
+constexpr auto kLockPatience = std::chrono::seconds(10);
+
 }  // namespace
+
+OSErr LockFolder(const std::string &folder) {
+  std::lock_guard guard(gLocksMutex);
+  HeldLock &held = HeldLocks()[folder];
+  if (held.holders > 0) {
+    ++held.holders;
+    return noErr;
+  }
+  FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  OSErr err = fd.valid() ? OSErr{fBsyErr} : OSErrFromErrno(errno);
+  // Polled rather than waited for, so a stopped holder costs a message, not a hang.
+  const auto giveUp = std::chrono::steady_clock::now() + kLockPatience;
+  while (fd.valid()) {
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
+      held = {::dup(fd.get()), 1};
+      err = held.fd >= 0 ? OSErr{noErr} : OSErrFromErrno(errno);
+      break;
+    }
+    if (errno != EWOULDBLOCK && errno != EINTR) {
+      err = OSErrFromErrno(errno);
+      break;
+    }
+    if (std::chrono::steady_clock::now() > giveUp) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  if (err != noErr) HeldLocks().erase(folder);
+  return err;
+}
+
+void UnlockFolder(const std::string &folder) {
+  std::lock_guard guard(gLocksMutex);
+  auto held = HeldLocks().find(folder);
+  if (held == HeldLocks().end() || --held->second.holders > 0) return;
+  ::close(held->second.fd);  // lets the lock go
+  HeldLocks().erase(held);
+}
 
 void SetWriteFaultHook(WriteFaultHook hook) { FaultHook() = std::move(hook); }
 

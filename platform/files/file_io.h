@@ -34,6 +34,13 @@ OSErr ReadWholeFile(const std::string &path, std::size_t maxBytes, std::vector<s
 // an existing file (dupFNErr). On failure path is untouched.
 OSErr ReplaceFile(const std::string &path, std::span<const std::uint8_t> bytes, bool mustBeNew = false);
 
+// Writers of the files in one folder take turns: an exclusive lock on the
+// folder, waited for up to a few seconds (fBsyErr after that), shared by every
+// holder in this process and let go when the last one unlocks. Nothing is left
+// in the folder.
+OSErr LockFolder(const std::string &folder);
+void UnlockFolder(const std::string &folder);
+
 // The Mac result for a failed system call.
 OSErr OSErrFromErrno(int error);
 

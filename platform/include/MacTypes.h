@@ -74,6 +74,7 @@ enum {
   memWZErr = -111,
   fnfErr = -43,
   vLckdErr = -46, /* a read-only file system */
+  fBsyErr = -47,  /* another writer holds the file */
   dupFNErr = -48,
   ioErr = -36,
   eofErr = -39,

@@ -5,11 +5,16 @@
 // sound resource map, or that is too large to be one this system wrote, is
 // damaged: opened for reading it fails, so a reader can tell it from a file
 // without the resource; opened for writing it opens with no resources, so
-// that the next update replaces it with a good one. Departures from the original, on purpose:
-// AddResource refuses a type and id the file already holds (the original
-// added a second one that hid the first); a file opened read-only refuses
-// additions and removals at once rather than failing at the update; files
-// still open when the process ends are not written.
+// that the next update replaces it with a good one. A file opened for writing
+// holds its folder locked until it is closed, so writers of other processes
+// take turns and each reads what the last one wrote. Departures from the
+// original, on purpose: AddResource refuses a type and id the file already
+// holds (the original added a second one that hid the first); a file opened
+// read-only refuses additions and removals at once rather than failing at the
+// update; files still open when the process ends are not written; a file that
+// does not exist yet opens for writing and first appears, whole, at its first
+// update (never empty); through a symbolic link the file it points to is
+// replaced and the link stays.
 
 #include "Resources.h"
 #include "MacMemory.h"
@@ -18,7 +23,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cerrno>
+#include <cstdlib>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -40,12 +48,27 @@ struct OpenFile {
   std::string path;
   bool writable = false;
   bool dirty = false;
+  bool isNew = false;        // not on disk when opened
+  bool putDown = false;      // a new file this session has written
+  std::string lockedFolder;  // held while open for writing
   std::uint16_t attributes = 0;
   std::vector<Entry> entries;
 };
 
 std::span<const std::uint8_t> BytesOf(Handle h) {
   return {reinterpret_cast<const std::uint8_t *>(*h), static_cast<std::size_t>(GetHandleSize(h))};
+}
+
+// A link is replaced by the absolute path of the file it points to; a link to
+// nothing is fnfErr, like a missing file.
+OSErr FollowLink(std::string &path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return noErr;
+  char *target = ::realpath(path.c_str(), nullptr);
+  if (target == nullptr) return errno == ENOENT ? OSErr{fnfErr} : zv::OSErrFromErrno(errno);
+  path = target;
+  std::free(target);
+  return noErr;
 }
 
 class ResourceManager {
@@ -63,33 +86,51 @@ class ResourceManager {
     if (path.empty()) return Result(dirNFErr);
     std::vector<std::uint8_t> empty;
     zv::rsrc::SerialiseResourceFile({}, empty);
-    return Result(zv::ReplaceFile(path, empty, /*mustBeNew=*/true));
+    const std::string folder = path.substr(0, path.rfind('/') + 1);
+    if (OSErr err = zv::LockFolder(folder)) return Result(err);
+    const OSErr err = zv::ReplaceFile(path, empty, /*mustBeNew=*/true);
+    zv::UnlockFolder(folder);
+    return Result(err);
   }
 
   short Open(const FSSpec &fileSpec, SInt8 permission) {
-    const std::string path = zv::PathOfFSSpec(fileSpec);
+    std::string path = zv::PathOfFSSpec(fileSpec);
     if (path.empty()) return Failed(dirNFErr);
+    // Through a link, the file it points to is read and replaced; the link stays.
+    if (OSErr err = FollowLink(path)) return Failed(err);
     if (OpenFile *open = FindByPath(path)) {
       current_ = open->refNum;
       Result(noErr);
       return open->refNum;
     }
     const std::string folder = path.substr(0, path.rfind('/') + 1);
+    const bool exists = ::access(path.c_str(), F_OK) == 0;
     int denied = 0;  // why the file cannot be replaced: errno of the file, then of its folder
-    if (::access(path.c_str(), W_OK) != 0 || ::access(folder.c_str(), W_OK) != 0) denied = errno;
+    if ((exists && ::access(path.c_str(), W_OK) != 0) || ::access(folder.c_str(), W_OK) != 0) denied = errno;
     const bool wantsWrite = permission == fsWrPerm || permission == fsRdWrPerm;
     if (wantsWrite && denied != 0) return Failed(zv::OSErrFromErrno(denied));
-
-    std::vector<std::uint8_t> bytes;
-    const OSErr read = zv::ReadWholeFile(path, kLargestFileBytes, bytes);
-    if (read != noErr && read != fsDataTooBigErr) return Failed(read);
-    auto image = read == noErr ? zv::rsrc::ParseResourceFile(bytes) : std::nullopt;
     const bool writable = permission != fsRdPerm && denied == 0;
-    if (!image && !writable) return Failed(mapReadErr);
+    // A writer reads the file only once it has the folder to itself, so what it
+    // replaces is what it saw.
+    if (writable) {
+      if (OSErr err = zv::LockFolder(folder)) return Failed(err);
+    }
     auto file = std::make_unique<OpenFile>();
-    file->refNum = UnusedRefNum();
     file->path = path;
     file->writable = writable;
+    file->lockedFolder = writable ? folder : std::string();
+    std::vector<std::uint8_t> bytes;
+    const OSErr read = zv::ReadWholeFile(path, kLargestFileBytes, bytes);
+    // A writer may open a file that is not there yet: it appears, whole, at the first update.
+    file->isNew = read == fnfErr && writable;
+    OSErr failure = read == noErr || read == fsDataTooBigErr || file->isNew ? OSErr{noErr} : read;
+    auto image = read == noErr ? zv::rsrc::ParseResourceFile(bytes) : std::nullopt;
+    if (failure == noErr && !image && !writable) failure = mapReadErr;
+    if (failure != noErr) {
+      if (writable) zv::UnlockFolder(folder);
+      return Failed(failure);
+    }
+    file->refNum = UnusedRefNum();
     if (image) {
       file->attributes = image->attributes;
       for (Resource &resource : image->resources) file->entries.push_back({std::move(resource)});
@@ -117,6 +158,7 @@ class ResourceManager {
     if (file == chain_.end()) return Result(resFNotFound);
     const OSErr err = Write(**file);
     for (Entry &entry : (*file)->entries) DisposeHandle(entry.handle);
+    if (!(*file)->lockedFolder.empty()) zv::UnlockFolder((*file)->lockedFolder);
     const auto below = file - chain_.begin();
     chain_.erase(file);
     if (current_ == refNum) {
@@ -143,7 +185,7 @@ class ResourceManager {
         Result(memFullErr);
         return nullptr;
       }
-      std::memcpy(*entry->handle, data.data(), data.size());
+      if (!data.empty()) std::memcpy(*entry->handle, data.data(), data.size());
     }
     Result(noErr);
     return entry->handle;
@@ -241,6 +283,13 @@ class ResourceManager {
   // Writes the file if it has changes; nothing changes in memory on failure.
   OSErr Write(OpenFile &file) {
     if (!file.dirty) return noErr;
+    if (file.isNew && file.entries.empty()) {
+      // A new file left without resources is no file: others never see it empty.
+      if (file.putDown && ::unlink(file.path.c_str()) != 0) return zv::OSErrFromErrno(errno);
+      file.putDown = false;
+      file.dirty = false;
+      return noErr;
+    }
     zv::rsrc::ResourceFile image{file.attributes, {}};
     for (const Entry &entry : file.entries) {
       image.resources.push_back(entry.stored);
@@ -251,7 +300,9 @@ class ResourceManager {
     }
     std::vector<std::uint8_t> bytes;
     if (!zv::rsrc::SerialiseResourceFile(image, bytes)) return addResFailed;
-    if (OSErr err = zv::ReplaceFile(file.path, bytes)) return err;
+    const OSErr err = zv::ReplaceFile(file.path, bytes);
+    file.putDown = file.putDown || (file.isNew && ::access(file.path.c_str(), F_OK) == 0);
+    if (err != noErr) return err;
     for (std::size_t i = 0; i < file.entries.size(); ++i) {
       file.entries[i].stored.data = std::move(image.resources[i].data);
       file.entries[i].added = false;

@@ -15,6 +15,5 @@ int main(int argc, char **argv) {
   ResetConfig(&config, true);
   config.STARTREL = {std::atof(argv[1]), std::atof(argv[2]), std::atof(argv[3]), std::atof(argv[4])};
   for (int i = 0; i < 3; ++i) config.SLIDERS[i] = static_cast<SInt16>(std::atoi(argv[5 + i]));
-  CreatePrefsFile();
   return SaveConfig(&config) ? 0 : 1;
 }

@@ -10,6 +10,7 @@
 #include "pictCTRL.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -218,6 +219,9 @@ const DragCase kDrags[] = {
     // The last step inside is at (555, 296).
     {"corner out of the control", kQuarter, "drag 421 286 600 300\n", 151, 106, 555, 296},
     {"partly out of the frame", kQuarter, "drag 286 196 546 196\n", 411, 106, 681, 286},
+    // A damaged record's rectangle that is not finite is the whole frame, (16, 16)-(556, 376).
+    {"not finite, moved", {NAN, 0.5, NAN, 0.75}, "drag 286 196 306 216\n", 36, 36, 576, 396},
+    {"infinite, left alone", {-INFINITY, 0.5, 0.25, INFINITY}, "", 16, 16, 556, 376},
     {"clicks that start nothing", kQuarter,
      "click 60 300\ndrag 60 300 200 200\ndrag 600 100 300 200\ndrag 10 10 200 200\nclick 286 196\n", 151, 106, 421, 286},
 };

@@ -4,11 +4,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sys/stat.h>
 #include <set>
 #include <tuple>
 
 #include "HostTestUtil.h"
 #include "media/ClipReader.h"
+#include "media/FFmpeg.h"
 
 namespace zv::host {
 namespace {
@@ -33,6 +36,17 @@ void RenderParts(const Scratch &dir, int m, const std::string &args, const std::
                                            std::to_string(m) + " -o " + stem + std::to_string(k) + ext);
     ASSERT_EQ(run.status, 0) << run.err;
   }
+}
+
+// Part p with `from` in its description replaced by `to`, its frames copied, as name.
+void EditDescription(const Scratch &dir, const std::string &p, const std::string &from, const std::string &to,
+                     const std::string &name) {
+  AVFormatContext *f = nullptr;
+  ASSERT_EQ(avformat_open_input(&f, (dir / p).c_str(), nullptr, nullptr), 0);
+  std::string comment = av_dict_get(f->metadata, "comment", nullptr, 0)->value;
+  avformat_close_input(&f);
+  comment.replace(comment.find(from), from.size(), to);
+  ASSERT_TRUE(Ffmpeg("-i " + (dir / p) + " -c copy -metadata comment='" + comment + "' " + (dir / name)));
 }
 
 std::string PartList(int m, const std::string &stem, const std::string &ext = ".mkv") {
@@ -69,6 +83,11 @@ TEST(Parts, H264PartsJoinIntoACleanClipWithItsSound) {
     std::filesystem::rename(dir / "in.mkv", dir / "moved.mkv");
     ExpectOneLine(Zorvane(dir, "join " + PartList(3, "h", ext) + "-o joined" + ext), 1,
                   "in.mkv: the parts' input is not here");
+    // Another file under the input's name gives no sound.
+    std::filesystem::copy_file(dir / ("h1" + ext), dir / "in.mkv");
+    ExpectOneLine(Zorvane(dir, "join " + PartList(3, "h", ext) + "-o joined" + ext), 1,
+                  "in.mkv: not the file the parts were made from");
+    std::filesystem::remove(dir / "in.mkv");
     test::Run run = Zorvane(dir, "join " + PartList(3, "h", ext) + "-o joined" + ext + " --sound moved.mkv --quiet");
     std::filesystem::rename(dir / "moved.mkv", dir / "in.mkv");
     ASSERT_EQ(run.status, 0) << run.err;
@@ -98,9 +117,16 @@ TEST(Parts, RefusalsNameThePartAndLeaveNothing) {
   for (const auto &[name, args] : variants)
     ASSERT_EQ(Zorvane(dir, "render in.mkv --quiet --vcodec ffv1 --part 2/3 " + args + " -o " + name + ".mkv").status, 0);
   ASSERT_EQ(Zorvane(dir, "render other.mkv --quiet --vcodec ffv1 --part 2/3 -o input.mkv").status, 0);
+  ASSERT_EQ(Zorvane(dir, "render ./in.mkv --quiet --vcodec ffv1 --part 2/3 -o dot.mkv").status, 0);
   ASSERT_EQ(std::system(("XDG_CONFIG_HOME=" + (dir / "prefs") + " " ZORVANE_BIN_DIR "/zorvane-store-config 0 1 0 1 "
                          "60 50 50").c_str()), 0);
   ASSERT_EQ(Zorvane(dir, "render in.mkv --quiet --vcodec ffv1 --part 2/3 -o config.mkv").status, 0);
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+  EditDescription(dir, "p2.mkv", "part=2/3", "part=3/3", "k3.mkv");  // two parts' K swapped
+  EditDescription(dir, "p3.mkv", "part=3/3", "part=2/3", "k2.mkv");
+  std::string damaged = test::Slurp(dir / "p2.mkv");
+  damaged[damaged.size() * 3 / 4] ^= 0x40;
+  std::ofstream(dir / "d2.mkv", std::ios::binary) << damaged;
   const auto files = [&] { const auto v = Outputs(dir, {}); return std::set<std::string>(v.begin(), v.end()); };
   const std::set<std::string> before = files();
   const std::tuple<std::string, std::string, int> cases[] = {
@@ -119,6 +145,10 @@ TEST(Parts, RefusalsNameThePartAndLeaveNothing) {
       {"join p1.mkv in.mkv p3.mkv -o out.mkv", "in.mkv: not a part of a render pass", 1},
       {"join p1.mkv p2.mkv p3.mkv -o p2.mkv", "p2.mkv: this is the input p2.mkv", 1},
       {"join p1.mkv p2.mkv p3.mkv", "join needs -o OUTPUT", 2},
+      {"join p1.mkv p2.mkv p3.mkv -o out.mkv --sound other.mkv", "other.mkv: has no sound to take", 1},
+      {"join p1.mkv p2.mkv p3.mkv -o out.mkv --sound fifo", "fifo: not a regular file", 1},
+      {"join p1.mkv k2.mkv k3.mkv -o out.mkv", "k2.mkv: its frames or description are not the ones its render wrote", 1},
+      {"join p1.mkv d2.mkv p3.mkv -o out.mkv", "d2.mkv: its frames or description are not the ones", 1},
       {"render in.mkv --part 0/3 -o out.mkv", "--part 0/3: expected K/M", 2},
       {"render in.mkv --part 4/3 -o out.mkv", "--part 4/3", 2},
       {"render in.mkv --part two/3 -o out.mkv", "--part two/3", 2},
@@ -129,6 +159,8 @@ TEST(Parts, RefusalsNameThePartAndLeaveNothing) {
     ExpectOneLine(Zorvane(dir, args), status, error);
     EXPECT_EQ(files(), before) << args;
   }
+  // ./in.mkv and in.mkv are one input.
+  EXPECT_EQ(Zorvane(dir, "join p1.mkv dot.mkv p3.mkv -o out.mkv --quiet").status, 0);
 }
 
 }  // namespace

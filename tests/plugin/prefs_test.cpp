@@ -15,6 +15,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -75,23 +78,6 @@ TEST(ConfigRecord, EachOrderReadsOnlyItsOwnForm) {
   }
 }
 
-TEST(ConfigRecord, WrongVersionsAndShortRecordsAreRejectedAnyKeepPropsByteIsTrue) {
-  std::vector<UInt8> b(396);
-  EncodeConfigRecord(Sample(), std::endian::little, b);
-  PLUGINDATAREC got{};
-  for (UInt8 version : {2, 4}) {
-    auto bad = b;
-    bad[4] = version;
-    EXPECT_FALSE(DecodeConfigRecord(bad, std::endian::little, got));
-  }
-  EXPECT_FALSE(DecodeConfigRecord(std::span(b).first(395), std::endian::little, got));
-  EXPECT_FALSE(DecodeConfigRecord(std::span(b).first(3), std::endian::little, got));
-  EXPECT_EQ(got.METHOD, 0);
-  b[134] = 0x80;
-  ASSERT_TRUE(DecodeConfigRecord(b, std::endian::little, got));
-  EXPECT_EQ(got.KEEPPROPS, 1);
-}
-
 // ---- The preferences file -------------------------------------------------
 
 // The bytes of the file's 'Pref' 1, or none.
@@ -127,6 +113,16 @@ TEST(PrefsFile, FirstRunStoresTheDefaultsAndASavedConfigurationComesBackKeepingI
   EXPECT_EQ(read.KEEPPROPS, saved.KEEPPROPS);
   EXPECT_EQ(read.THERENDERED, image);
   CGImageRelease(image);
+
+  // A start-up that finds a record reads it and leaves the file alone.
+  struct stat before {}, after {};
+  ASSERT_EQ(stat(prefs.PrefsFile().c_str(), &before), 0);
+  block = NewPtrClear(sizeof(PLUGINDATAREC));
+  InitMyPlugIn(&block);
+  ASSERT_EQ(stat(prefs.PrefsFile().c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino) << "start-up rewrote the file";
+  EXPECT_EQ(std::memcmp(block, &saved, offsetof(PLUGINDATAREC, THEORIGINALIMAGE)), 0);
+  DisposePtr(block);
 }
 
 
@@ -135,13 +131,23 @@ TEST(PrefsFile, FirstRunStoresTheDefaultsAndASavedConfigurationComesBackKeepingI
 // store by the user replaces it.
 TEST(PrefsFile, AnUnreadableRecordOrFileStaysUntilTheUserStores) {
   TempPreferences prefs;
-  CreatePrefsFile();
   PLUGINDATAREC c = Sample();
+  std::vector<std::string> unreadable;
+  FSSpec spec;
+  ASSERT_EQ(zv::FSSpecOfPath(prefs.PrefsFile(), &spec), fnfErr);  // not there yet
+  for (Size n : {0, 1, 395}) {  // records of no, one and an odd number of bytes
+    const short ref = FSpOpenResFile(&spec, fsRdWrPerm);
+    Handle record = NewHandleClear(n);
+    Config2Save(&c, record);
+    AddResource(record, kPref, 1, nullptr);
+    CloseResFile(ref);
+    unreadable.push_back(zv::test::Slurp(prefs.PrefsFile()));
+    std::filesystem::remove(prefs.PrefsFile());
+  }
   ASSERT_TRUE(SaveConfig(&c));
   const std::string good = zv::test::Slurp(prefs.PrefsFile());
   const size_t versionByte = 256 + 4 + (std::endian::native == std::endian::little ? 4 : 7);
 
-  std::vector<std::string> unreadable;
   const auto with = [&](auto change) { unreadable.push_back(good), change(unreadable.back()); };
   with([&](auto &b) { b[versionByte] = 4; });
   with([](auto &b) { std::swap(b[260], b[263]), std::swap(b[261], b[262]); });  // the other byte order
@@ -166,7 +172,8 @@ TEST(PrefsFile, AnUnreadableRecordOrFileStaysUntilTheUserStores) {
 }
 
 // FIFOs and folders in the way are checked end to end (StoredSettingsTest);
-// a link to nothing is no record, and a store through it says why.
+// a link to nothing is no record, and a store through it says why; a store
+// through a link to a file replaces that file and keeps the link.
 TEST(PrefsFile, ALinkToNothingIsNoRecordAndAStoreSaysWhy) {
   TempPreferences prefs;
   const std::string path = prefs.PrefsFile();
@@ -180,6 +187,17 @@ TEST(PrefsFile, ALinkToNothingIsNoRecordAndAStoreSaysWhy) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "The settings were not stored: " + path + ": missing, or a link to nothing\n");
   EXPECT_FALSE(std::filesystem::is_regular_file(path));
+
+  std::filesystem::remove(path);
+  ASSERT_TRUE(SaveConfig(cfg));
+  std::filesystem::rename(path, prefs.Folder() + "/kept");
+  std::filesystem::create_symlink("kept", path);
+  cfg->SLIDERS[0] = 77;
+  ASSERT_TRUE(SaveConfig(cfg));
+  EXPECT_TRUE(std::filesystem::is_symlink(path));
+  PLUGINDATAREC read{};
+  ASSERT_TRUE(ReadConfig(&read));
+  EXPECT_EQ(read.SLIDERS[0], 77);
   DisposePtr(block);
 }
 
@@ -188,10 +206,6 @@ TEST(PrefsFile, ALinkToNothingIsNoRecordAndAStoreSaysWhy) {
 TEST(PrefsFile, NoPreferencesFolderCreatesNothing) {
   TempPreferences prefs;
   setenv("XDG_CONFIG_HOME", "/proc/zorvane-no-such-folder/config", 1);  // cannot be made
-  UseResFile(-2);
-  ASSERT_EQ(ResError(), resFNotFound);
-  CreatePrefsFile();
-  EXPECT_EQ(ResError(), resFNotFound);  // no attempt to create a file
   PLUGINDATAREC c = Sample();
   EXPECT_EQ(ReadConfigRecord(&c), kPrefsNoRecord);
   EXPECT_FALSE(ReadConfig(&c));
@@ -201,19 +215,24 @@ TEST(PrefsFile, NoPreferencesFolderCreatesNothing) {
   EXPECT_EQ(c.METHOD, 0x0304);
 }
 
-TEST(PrefsFile, ASaveInterruptedAtAnyStepLeavesTheOldRecordReadable) {
+// A first save that fails at any step leaves no file; a later one leaves the
+// old record.
+TEST(PrefsFile, ASaveInterruptedAtAnyStepLeavesNoFileOrTheOldRecord) {
   TempPreferences prefs;
-  CreatePrefsFile();
   PLUGINDATAREC old = Sample(), fresh = Sample(), read{};
   fresh.SLIDERS[0] = 11;
-  ASSERT_TRUE(SaveConfig(&old));
   ZVFailFileReplaceAtStep(-1);
-  ASSERT_TRUE(SaveConfig(&fresh));
+  ASSERT_TRUE(SaveConfig(&old));
   const int steps = ZVFailFileReplaceAtStep(-1);
   ASSERT_GT(steps, 3);
-  ASSERT_TRUE(SaveConfig(&old));
 
   for (int step = 0; step < steps; ++step) {
+    std::filesystem::remove(prefs.PrefsFile());
+    ZVFailFileReplaceAtStep(step);
+    EXPECT_FALSE(SaveConfig(&fresh)) << "first save, step " << step;
+    EXPECT_TRUE(std::filesystem::is_empty(prefs.Folder())) << "first save, step " << step;
+    ZVFailFileReplaceAtStep(-1);
+    ASSERT_TRUE(SaveConfig(&old));
     ZVFailFileReplaceAtStep(step);
     EXPECT_FALSE(SaveConfig(&fresh)) << "step " << step;
     ASSERT_TRUE(ReadConfig(&read)) << "step " << step;
@@ -223,6 +242,45 @@ TEST(PrefsFile, ASaveInterruptedAtAnyStepLeavesTheOldRecordReadable) {
   ASSERT_TRUE(SaveConfig(&fresh));
   ASSERT_TRUE(ReadConfig(&read));
   EXPECT_EQ(read.SLIDERS[0], 11);
+}
+
+// Other programs starting while the dialog's OK stores: the confirmed settings
+// always win, over an older record or over the defaults of a first run, and a
+// reader finds no file or a file with its record, never one without.
+TEST(PrefsFile, StartUpsRacingAnOkKeepTheConfirmedSettings) {
+  int lost = 0, recordless = 0;
+  for (int trial = 0; trial < 12; ++trial) {
+    TempPreferences prefs("/var/tmp");
+    PLUGINDATAREC older = Sample(), stored{};
+    older.SLIDERS[0] = 7;
+    if (trial % 2 == 1) ASSERT_TRUE(SaveConfig(&older));
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    for (int k = 0; k < 5; ++k) {
+      if (fork() != 0) continue;
+      char c;
+      close(go[1]);
+      (void)!read(go[0], &c, 1);
+      if (k == 0) usleep(trial * 100 % 3000);  // OK at varying points of the others' start-ups
+      PLUGINDATAREC confirmed = Sample();
+      Ptr block = NewPtrClear(sizeof(PLUGINDATAREC));
+      if (k == 0) _exit(SaveConfig(&confirmed) ? 0 : 1);
+      InitMyPlugIn(&block);
+      _exit(0);
+    }
+    close(go[0]);
+    close(go[1]);  // all five start at once
+    for (int done = 0, status = 0; done < 5;) {
+      if (std::filesystem::exists(prefs.PrefsFile()) && ReadConfigRecord(&stored) != kPrefsRecordRead) ++recordless;
+      if (waitpid(-1, &status, WNOHANG) <= 0) continue;
+      ++done;
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    ASSERT_TRUE(ReadConfig(&stored));
+    if (stored.SLIDERS[0] != Sample().SLIDERS[0]) ++lost;
+  }
+  EXPECT_EQ(lost, 0) << "of 12 trials";
+  EXPECT_EQ(recordless, 0) << "reads of a file without its record";
 }
 
 }  // namespace

@@ -12,9 +12,10 @@ namespace zv::test {
 
 class TempPreferences {
  public:
-  TempPreferences() {
+  // Races need a disk: /tmp may be a tmpfs, whose writes close their windows.
+  explicit TempPreferences(const std::filesystem::path &base = std::filesystem::temp_directory_path()) {
     if (const char *old = std::getenv("XDG_CONFIG_HOME")) saved_ = old;
-    folder_ = (std::filesystem::temp_directory_path() / "zorvane-prefs-XXXXXX").string();
+    folder_ = (base / "zorvane-prefs-XXXXXX").string();
     if (!mkdtemp(folder_.data())) throw std::runtime_error("mkdtemp failed");
     setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
   }
