@@ -8,6 +8,8 @@
 #include <new>
 
 #include "Failure.h"
+#include "ZorvaneVersion.h"
+#include "cli/Hosts.h"
 #include "cli/Interrupt.h"
 #include "cli/Parts.h"
 #include "cli/Progress.h"
@@ -298,6 +300,10 @@ int RunZorvane(int argc, char **argv) {
       case Command::Thumbnail: return RunThumbnail(o, stdout);
       case Command::Configure: return RunConfigure(o, stdout);
       case Command::Join: return RunJoin(o, stdout);
+      case Command::Version: std::printf("zorvane %s\n", ZORVANE_VERSION); return 0;
+      case Command::Hosts:
+        ReportHosts(FiltersUnder(o.prefix ? std::filesystem::path(*o.prefix) : OwnPrefix()), o.quiet, !o.prefix, stdout);
+        return 0;
     }
   } catch (const Failure &f) {
     if (*f.what())

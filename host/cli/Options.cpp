@@ -17,6 +17,8 @@ const char kUsage[] =
     "       zorvane configure [INPUT] [--frame N] [--script FILE] [--plugin BUNDLE]\n"
     "       zorvane info [--plugin BUNDLE]\n"
     "       zorvane join PART... -o OUTPUT [--sound FROM] [--quiet]\n"
+    "       zorvane hosts [--prefix DIR] [--quiet]\n"
+    "       zorvane --version\n"
     "Without INPUT, render, thumbnail and configure use the built-in demo clip.\n";
 
 namespace {
@@ -29,6 +31,7 @@ const std::map<Command, std::set<std::string>> kAllowed = {
     {Command::Thumbnail, {"-o", "--output", "--at", "--size", "--frames", "--plugin", "--quiet"}},
     {Command::Info, {"--plugin", "--quiet"}},
     {Command::Configure, {"--frame", "--script", "--plugin", "--quiet"}},
+    {Command::Hosts, {"--prefix", "--quiet"}},
 };
 
 std::int64_t Count(const std::string &option, const std::string &text, std::int64_t least) {
@@ -77,11 +80,17 @@ Options ParseOptions(const std::vector<std::string> &args) {
   if (args.empty()) throw UsageError("no command given");
   const std::string &cmd = args[0];
   if (cmd == "-h" || cmd == "--help" || cmd == "help") return o;
+  if (cmd == "-V" || cmd == "--version") {
+    if (args.size() > 1) throw UsageError(cmd + " takes nothing after it");
+    o.command = Command::Version;
+    return o;
+  }
   if (cmd == "render") o.command = Command::Render;
   else if (cmd == "thumbnail") o.command = Command::Thumbnail;
   else if (cmd == "info") o.command = Command::Info;
   else if (cmd == "configure") o.command = Command::Configure;
   else if (cmd == "join") o.command = Command::Join;
+  else if (cmd == "hosts") o.command = Command::Hosts;
   else throw UsageError("unknown command '" + cmd + "'");
 
   const std::set<std::string> &allowed = kAllowed.at(o.command);
@@ -126,9 +135,10 @@ Options ParseOptions(const std::vector<std::string> &args) {
       else if (arg == "--quiet") o.quiet = true;
       else if (arg == "--part") o.part = Part(value);
       else if (arg == "--sound") o.sound = value;
+      else if (arg == "--prefix") o.prefix = value;
       continue;
     }
-    if (o.command == Command::Info) throw UsageError("info takes no input file");
+    if (o.command == Command::Info || o.command == Command::Hosts) throw UsageError(cmd + " takes no input file");
     if (o.command == Command::Join) {
       o.parts.push_back(arg);
       continue;

@@ -5,6 +5,8 @@
 //   zorvane configure [INPUT] [--frame N] [--script FILE] [--plugin BUNDLE]
 //   zorvane info [--plugin BUNDLE]
 //   zorvane join PART... -o OUTPUT [--sound FROM] [--quiet]
+//   zorvane hosts [--prefix DIR] [--quiet]
+//   zorvane --version
 #pragma once
 
 #include <cstdint>
@@ -16,7 +18,7 @@
 
 namespace zv::host {
 
-enum class Command { Help, Info, Render, Thumbnail, Configure, Join };
+enum class Command { Help, Version, Info, Render, Thumbnail, Configure, Join, Hosts };
 
 struct Options {
   Command command = Command::Help;
@@ -31,6 +33,7 @@ struct Options {
   std::optional<std::string> sound;                            // join: where the sound comes from
   std::string vcodec;
   std::string plugin;
+  std::optional<std::string> prefix;  // hosts: report for an install under this prefix
   bool proxy = false;
   bool quiet = false;
 };
