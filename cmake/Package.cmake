@@ -14,6 +14,7 @@ zorvane program with its plug-in bundle and set-up dialog, the effect as a
 frei0r filter (ffmpeg, GStreamer) and as an MLT filter (melt, Kdenlive,
 Shotcut), with the editors' effect descriptions.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_INSTALL_PREFIX /usr)
 # The install scripts see CMAKE_INSTALL_PREFIX as /usr and stage through DESTDIR.
 set(CPACK_SET_DESTDIR ON)
 set(CPACK_STRIP_FILES ON)
