@@ -77,7 +77,7 @@ bool RenderFrame(const PLUGINDATAREC &theConfig, const std::uint8_t *in, std::ui
   if (opacity >= 0 && in != out) {
     Rect bounds;
     GetPortBounds(source.get(), &bounds);
-    zv::host::BlitPixMaps(GetGWorldPixMap(source.get()), GetGWorldPixMap(dest.get()), &bounds, &bounds, opacity);
+    zv::blend::BlitPixMaps(GetGWorldPixMap(source.get()), GetGWorldPixMap(dest.get()), &bounds, &bounds, opacity);
   }
   return true;
 }

@@ -37,9 +37,9 @@ void PlainBlend(GWorldPtr source, GWorldPtr dest, unsigned opacity) {
     const UInt8 *s = sbase + y * srb;
     UInt8 *d = dbase + y * drb;
     for (int x = 0; x < kWidth; ++x, s += 4, d += 4) {
-      d[1] = zv::host::BlendChannel(s[1], d[1], opacity);
-      d[2] = zv::host::BlendChannel(s[2], d[2], opacity);
-      d[3] = zv::host::BlendChannel(s[3], d[3], opacity);
+      d[1] = zv::blend::BlendChannel(s[1], d[1], opacity);
+      d[2] = zv::blend::BlendChannel(s[2], d[2], opacity);
+      d[3] = zv::blend::BlendChannel(s[3], d[3], opacity);
     }
   }
 }
@@ -54,7 +54,7 @@ void BM_BlitPixMaps(benchmark::State &state) {
   const auto opacity = static_cast<SInt16>(state.range(0));
   PixMapHandle s = GetGWorldPixMap(f.src), d = GetGWorldPixMap(f.dst);
   for (auto _ : state) {
-    zv::host::BlitPixMaps(s, d, &kFrame, &kFrame, opacity);
+    zv::blend::BlitPixMaps(s, d, &kFrame, &kFrame, opacity);
     benchmark::ClobberMemory();
   }
   Count(state);

@@ -9,15 +9,16 @@
 
 #include "Failure.h"
 #include "ZorvaneVersion.h"
-#include "cli/Hosts.h"
 #include "cli/Interrupt.h"
 #include "cli/Parts.h"
 #include "cli/Progress.h"
 #include "cli/SameFile.h"
 #include "media/ClipReader.h"
 #include "media/ClipWriter.h"
+#include "media/Containers.h"
 #include "media/DemoClip.h"
 #include "media/FFmpeg.h"
+#include "media/Pictures.h"
 #include "media/StillClip.h"
 #include "plugin/PluginBundle.h"
 #include "plugin/PluginDriver.h"
@@ -289,22 +290,20 @@ int RunConfigure(const Options &o, std::FILE *out) {
   return 0;
 }
 
+int RunVersion(const Options &, std::FILE *out) {
+  std::fprintf(out, "zorvane %s\n", ZORVANE_VERSION);
+  return 0;
+}
+
 int RunZorvane(int argc, char **argv) {
   media::QuietFFmpegLog();
   try {
     const Options o = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
-    switch (o.command) {
-      case Command::Help: std::fputs(kUsage, stdout); return 0;
-      case Command::Info: return RunInfo(o, stdout);
-      case Command::Render: return RunRender(o, stdout);
-      case Command::Thumbnail: return RunThumbnail(o, stdout);
-      case Command::Configure: return RunConfigure(o, stdout);
-      case Command::Join: return RunJoin(o, stdout);
-      case Command::Version: std::printf("zorvane %s\n", ZORVANE_VERSION); return 0;
-      case Command::Hosts:
-        ReportHosts(FiltersUnder(o.prefix ? std::filesystem::path(*o.prefix) : OwnPrefix()), o.quiet, !o.prefix, stdout);
-        return 0;
+    if (!o.command) {
+      std::fputs(UsageText().c_str(), stdout);
+      return 0;
     }
+    return o.command->run(o, stdout);
   } catch (const Failure &f) {
     if (*f.what())
       std::fprintf(stderr, "zorvane: %s%s\n", f.what(), f.ExitStatus() == 2 ? " (zorvane --help shows the usage)" : "");

@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "cli/Commands.h"
+
 namespace fs = std::filesystem;
 
 namespace zv::host {
@@ -213,6 +215,11 @@ void ReportHosts(const InstalledFilters &f, bool onlyMissing, bool checkFiles, s
     for (std::size_t i = 0; i < lines.size(); ++i)
       std::fprintf(out, "%-10s  %s\n", i == 0 ? c.host : "", lines[i].c_str());
   }
+}
+
+int RunHosts(const Options &o, std::FILE *out) {
+  ReportHosts(FiltersUnder(o.prefix ? fs::path(*o.prefix) : OwnPrefix()), o.quiet, !o.prefix, out);
+  return 0;
 }
 
 }  // namespace zv::host

@@ -1,40 +1,70 @@
 #include "cli/Options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
-#include <map>
-#include <set>
+#include <string_view>
 
 #include "Failure.h"
-#include "media/ClipWriter.h"
+#include "media/FrameLimits.h"
 
 namespace zv::host {
 
-const char kUsage[] =
-    "usage: zorvane render [INPUT] [-o OUTPUT] [--fade-in N] [--fade-out N] [--start N] [--frames N]\n"
-    "                      [--size WxH] [--vcodec NAME] [--proxy] [--part K/M] [--plugin BUNDLE] [--quiet]\n"
-    "       zorvane thumbnail [INPUT] -o FILE.png [--at N] [--plugin BUNDLE] [--quiet]\n"
-    "       zorvane configure [INPUT] [--frame N] [--script FILE] [--plugin BUNDLE]\n"
-    "       zorvane info [--plugin BUNDLE]\n"
-    "       zorvane join PART... -o OUTPUT [--sound FROM] [--quiet]\n"
-    "       zorvane hosts [--prefix DIR] [--quiet]\n"
-    "       zorvane --version\n"
-    "Without INPUT, render, thumbnail and configure use the built-in demo clip.\n";
-
 namespace {
 
-const std::map<Command, std::set<std::string>> kAllowed = {
-    {Command::Render,
-     {"-o", "--output", "--fade-in", "--fade-out", "--start", "--frames", "--size", "--vcodec", "--proxy", "--plugin",
-      "--quiet", "--part"}},
-    {Command::Join, {"-o", "--output", "--sound", "--quiet"}},
-    {Command::Thumbnail, {"-o", "--output", "--at", "--size", "--frames", "--plugin", "--quiet"}},
-    {Command::Info, {"--plugin", "--quiet"}},
-    {Command::Configure, {"--frame", "--script", "--plugin", "--quiet"}},
-    {Command::Hosts, {"--prefix", "--quiet"}},
-};
+const CommandDef *FindCommand(const std::string &name) {
+  for (const CommandDef &c : CommandTable())
+    if (name == c.name) return &c;
+  return nullptr;
+}
 
-std::int64_t Count(const std::string &option, const std::string &text, std::int64_t least) {
+const OptionDef *FindOption(const std::string &name) {
+  for (const OptionDef &d : OptionTable())
+    if (name == d.name || (d.alias && name == d.alias)) return &d;
+  return nullptr;
+}
+
+bool Takes(const OptionDef &option, std::string_view command) {
+  std::string_view list = option.commands;
+  while (!list.empty()) {
+    const auto blank = list.find(' ');
+    if (list.substr(0, blank) == command) return true;
+    list = blank == std::string_view::npos ? std::string_view() : list.substr(blank + 1);
+  }
+  return false;
+}
+
+std::string Spelling(const OptionDef &d) { return d.alias ? d.alias : d.name; }
+
+bool IsHelp(const std::string &arg) { return arg == "-h" || arg == "--help"; }
+
+// A word that is not an option: the input, or one of join's parts.
+void AddOperand(Options &o, const std::string &word) {
+  switch (o.command->operands) {
+    case Operands::None: throw UsageError(std::string(o.command->name) + " takes no input file");
+    case Operands::Parts: o.parts.push_back(word); return;
+    case Operands::Input:
+      if (o.input) throw UsageError("more than one input: " + *o.input + " and " + word);
+      o.input = word;
+  }
+}
+
+// Checks the table gives for every command, then the command's own.
+void CheckCommand(const Options &o, const std::vector<std::string> &given) {
+  const CommandDef &c = *o.command;
+  if (c.operands == Operands::Parts && o.parts.empty()) throw UsageError(std::string(c.name) + " needs the part files");
+  if (c.required) {
+    const OptionDef &r = *FindOption(c.required);
+    bool found = false;
+    for (const std::string &name : given) found = found || FindOption(name) == &r;
+    if (!found) throw UsageError(std::string(c.name) + " needs " + Spelling(r) + " " + r.argument);
+  }
+  if (c.check) c.check(o);
+}
+
+}  // namespace
+
+std::int64_t ParseCount(const std::string &option, const std::string &text, std::int64_t least) {
   std::int64_t value = 0;
   const char *end = text.data() + text.size();
   const auto [p, ec] = std::from_chars(text.data(), end, value);
@@ -43,23 +73,20 @@ std::int64_t Count(const std::string &option, const std::string &text, std::int6
   return value;
 }
 
-std::pair<int, int> Size(const std::string &text) {
+std::pair<int, int> ParseSize(const std::string &text) {
   const auto x = text.find_first_of("xX");
-  const auto bad = [&] {
-    return UsageError("--size " + text + ": expected WxH, " + media::FrameLimitsText());
-  };
+  const auto bad = [&] { return UsageError("--size " + text + ": expected WxH, " + media::FrameLimitsText()); };
   if (x == std::string::npos) throw bad();
   int w = 0, h = 0;
-  const std::string ws = text.substr(0, x), hs = text.substr(x + 1);
-  auto parse = [&](const std::string &s, int &v) {
+  auto parse = [](const std::string &s, int &v) {
     const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
     return ec == std::errc() && p == s.data() + s.size() && !s.empty();
   };
-  if (!parse(ws, w) || !parse(hs, h) || !media::FitsFrameLimits(w, h)) throw bad();
+  if (!parse(text.substr(0, x), w) || !parse(text.substr(x + 1), h) || !media::FitsFrameLimits(w, h)) throw bad();
   return {w, h};
 }
 
-std::pair<std::int64_t, std::int64_t> Part(const std::string &text) {
+std::pair<std::int64_t, std::int64_t> ParsePart(const std::string &text) {
   const auto slash = text.find('/');
   const auto bad = [&] { return UsageError("--part " + text + ": expected K/M, part K (1 to M) of M"); };
   if (slash == std::string::npos) throw bad();
@@ -73,94 +100,80 @@ std::pair<std::int64_t, std::int64_t> Part(const std::string &text) {
   return {k, m};
 }
 
-}  // namespace
-
 Options ParseOptions(const std::vector<std::string> &args) {
   Options o;
   if (args.empty()) throw UsageError("no command given");
-  const std::string &cmd = args[0];
-  if (cmd == "-h" || cmd == "--help" || cmd == "help") return o;
-  if (cmd == "-V" || cmd == "--version") {
-    if (args.size() > 1) throw UsageError(cmd + " takes nothing after it");
-    o.command = Command::Version;
-    return o;
-  }
-  if (cmd == "render") o.command = Command::Render;
-  else if (cmd == "thumbnail") o.command = Command::Thumbnail;
-  else if (cmd == "info") o.command = Command::Info;
-  else if (cmd == "configure") o.command = Command::Configure;
-  else if (cmd == "join") o.command = Command::Join;
-  else if (cmd == "hosts") o.command = Command::Hosts;
-  else throw UsageError("unknown command '" + cmd + "'");
+  if (IsHelp(args[0]) || args[0] == "help") return o;
+  o.command = FindCommand(args[0] == "-V" ? "--version" : args[0]);
+  if (!o.command) throw UsageError("unknown command '" + args[0] + "'");
 
-  const std::set<std::string> &allowed = kAllowed.at(o.command);
-  bool optionsEnded = false;  // after "--" every word is a file name, "-dash.mp4" too
+  std::vector<std::string> given;  // the options given, as spelt
+  bool optionsEnded = false;       // after "--" every word is a file name, "-dash.mp4" too
   for (std::size_t i = 1; i < args.size(); ++i) {
     std::string arg = args[i];
-    std::optional<std::string> inlineValue;
-    if (!optionsEnded && arg == "--") {
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      AddOperand(o, arg);
+      continue;
+    }
+    if (arg == "--") {
       optionsEnded = true;
       continue;
     }
-    if (!optionsEnded && arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos) {
-      inlineValue = arg.substr(arg.find('=') + 1);
+    std::optional<std::string> value;
+    if (arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos) {
+      value = arg.substr(arg.find('=') + 1);
       arg = arg.substr(0, arg.find('='));
     }
-    if (!optionsEnded && (arg == "-h" || arg == "--help")) {
-      o.command = Command::Help;
-      return o;
+    if (IsHelp(arg)) return Options{};
+    const OptionDef *d = FindOption(arg);
+    if (!d || !Takes(*d, o.command->name)) throw UsageError("unknown option " + arg + " for " + args[0]);
+    if (!d->argument && value) throw UsageError(arg + " takes no value");
+    if (d->argument && !value) {
+      if (i + 1 == args.size()) throw UsageError(arg + " needs a value");
+      value = args[++i];
     }
-    if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-      if (!allowed.count(arg)) throw UsageError("unknown option " + arg + " for " + cmd);
-      const bool flag = arg == "--proxy" || arg == "--quiet";
-      if (flag && inlineValue) throw UsageError(arg + " takes no value");
-      std::string value;
-      if (!flag) {
-        if (inlineValue) value = *inlineValue;
-        else if (i + 1 < args.size()) value = args[++i];
-        else throw UsageError(arg + " needs a value");
-      }
-      if (arg == "-o" || arg == "--output") o.output = value;
-      else if (arg == "--fade-in") o.fadeIn = Count(arg, value, 0);
-      else if (arg == "--fade-out") o.fadeOut = Count(arg, value, 0);
-      else if (arg == "--start") o.start = Count(arg, value, 0);
-      else if (arg == "--at") o.at = Count(arg, value, 0);
-      else if (arg == "--frame") o.frame = Count(arg, value, 0);
-      else if (arg == "--script") o.script = value;
-      else if (arg == "--frames") o.frames = Count(arg, value, 1);
-      else if (arg == "--size") o.size = Size(value);
-      else if (arg == "--vcodec") o.vcodec = value;
-      else if (arg == "--plugin") o.plugin = value;
-      else if (arg == "--proxy") o.proxy = true;
-      else if (arg == "--quiet") o.quiet = true;
-      else if (arg == "--part") o.part = Part(value);
-      else if (arg == "--sound") o.sound = value;
-      else if (arg == "--prefix") o.prefix = value;
-      continue;
-    }
-    if (o.command == Command::Info || o.command == Command::Hosts) throw UsageError(cmd + " takes no input file");
-    if (o.command == Command::Join) {
-      o.parts.push_back(arg);
-      continue;
-    }
-    if (o.input) throw UsageError("more than one input: " + *o.input + " and " + arg);
-    o.input = arg;
+    d->set(o, value.value_or(""));
+    given.push_back(arg);
   }
-  if (o.output && o.output->empty()) throw UsageError("-o needs a file name");
-  if (o.command == Command::Join) {
-    if (o.parts.empty()) throw UsageError("join needs the part files");
-    if (!o.output) throw UsageError("join needs -o OUTPUT");
-    if (media::IsPictureSequence(*o.output)) throw UsageError("join writes a video file, not a .png sequence");
-  }
-  if (o.part && o.output && media::IsPictureSequence(*o.output))
-    throw UsageError("--part writes a video file, not a .png sequence: " + *o.output);
-  if (o.command == Command::Thumbnail) {
-    if (!o.output) throw UsageError("thumbnail needs -o FILE.png");
-    const std::string &out = *o.output;
-    if (out.size() < 4 || (out.compare(out.size() - 4, 4, ".png") && out.compare(out.size() - 4, 4, ".PNG")))
-      throw UsageError("thumbnail writes a PNG: " + out + " does not end in .png");
-  }
+  CheckCommand(o, given);
   return o;
+}
+
+std::string UsageText() {
+  constexpr std::size_t kWidth = 100;
+  std::string text = "usage: zorvane COMMAND [OPTION]... [FILE]...\n";
+  for (const CommandDef &c : CommandTable()) {
+    const std::string head = std::string("  zorvane ") + c.name;
+    std::string line = head;
+    const auto add = [&](const std::string &word) {
+      if (line.size() + 1 + word.size() > kWidth) {
+        text += line + "\n";
+        line = std::string(head.size(), ' ');
+      }
+      line += " " + word;
+    };
+    if (c.operands == Operands::Input) add("[INPUT]");
+    if (c.operands == Operands::Parts) add("PART...");
+    for (const OptionDef &d : OptionTable()) {
+      if (!Takes(d, c.name)) continue;
+      const std::string word = Spelling(d) + (d.argument ? std::string(" ") + d.argument : "");
+      add(c.required && std::string_view(c.required) == d.name ? word : "[" + word + "]");
+    }
+    text += line + "\n      " + c.help + "\n";
+  }
+  text += "Without INPUT, render, thumbnail and configure use the built-in demo clip; -- ends the options.\n"
+          "options:\n";
+  for (const OptionDef &d : OptionTable()) {
+    std::string names = "  " + (d.alias ? std::string(d.alias) + ", " : "") + d.name;
+    if (d.argument) names += std::string(" ") + d.argument;
+    constexpr std::size_t kColumn = 24;
+    names.resize(std::max(names.size() + 2, kColumn), ' ');
+    std::string help = d.help;
+    for (auto at = help.find('\n'); at != std::string::npos; at = help.find('\n', at + 1))
+      help.insert(at + 1, kColumn, ' ');
+    text += names + help + "\n";
+  }
+  return text + "  -h, --help            this text\n";
 }
 
 }  // namespace zv::host

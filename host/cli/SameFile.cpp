@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 
 #include "Failure.h"
-#include "media/ClipWriter.h"
+#include "media/Pictures.h"
 
 namespace zv::host {
 

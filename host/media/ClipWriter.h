@@ -1,7 +1,7 @@
-// Writes a rendered clip: the container follows the output's extension (.mp4,
-// .mkv, .mov, .nut, .avi; .png writes one picture per frame), the encoder is
-// the one asked for or the container's usual one. The file appears under its
-// name only when Finish succeeds.
+// Writes a rendered clip: the container follows the output's extension
+// (Containers.h; .png writes one picture per frame, Pictures.h), the encoder
+// is the one asked for or the container's usual one. The file appears under
+// its name only when Finish succeeds.
 #pragma once
 
 #include <memory>
@@ -58,13 +58,5 @@ EncoderFacts VideoEncoderFacts(const WriterSettings &settings);
 // Throws MediaError when the output's type or encoder is unknown or the
 // encoder cannot take frames of the settings' size; writes nothing.
 void CheckOutputSize(const WriterSettings &settings);
-
-// True for the output names that write one picture per frame.
-bool IsPictureSequence(const std::string &path);
-// The file name of frame index of a picture sequence.
-std::string SequenceFileName(const std::string &path, std::int64_t index);
-
-// One picture, written through a temporary file.
-void WritePng(const std::string &path, const ArgbView &image);
 
 }  // namespace zv::media

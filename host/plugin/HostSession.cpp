@@ -16,7 +16,7 @@ Ptr NewPtrClearCb(Size byteCount) { return ::NewPtrClear(byteCount); }
 void DisposePtrCb(Ptr p) { ::DisposePtr(p); }
 
 HYPluginResult BlitCb(PixMapHandle src, PixMapHandle dst, const Rect *srcRect, const Rect *dstRect, SInt16 opacity) {
-  return BlitPixMaps(src, dst, srcRect, dstRect, opacity);
+  return blend::BlitPixMaps(src, dst, srcRect, dstRect, opacity);
 }
 
 // The largest side a frame may have: a Rect holds 16-bit coordinates.

@@ -46,7 +46,7 @@ std::vector<UInt8> ArgbRoad(const PLUGINDATAREC &config, const std::vector<UInt8
       for (int c = 0; c < 4; ++c) s[y * rb + x * 4 + (c + 1) % 4] = rgba[(y * kW + x) * 4 + c];
   DoPascalPixelEffect(src, dst, const_cast<PLUGINDATAPTR>(&config), 0, 0);
   if (opacity >= 0)
-    zv::host::BlitPixMaps(GetGWorldPixMap(src), GetGWorldPixMap(dst), &bounds, &bounds, opacity);
+    zv::blend::BlitPixMaps(GetGWorldPixMap(src), GetGWorldPixMap(dst), &bounds, &bounds, opacity);
   std::vector<UInt8> out(rgba.size());
   const auto *d = reinterpret_cast<const UInt8 *>(GetPixBaseAddr(GetGWorldPixMap(dst)));
   for (int y = 0; y < kH; ++y)

@@ -22,6 +22,7 @@ TEST(BadInput, InputsThatAreNoUsableClip) {
   const std::set<std::string> inputs = {"notes.txt", "empty.mkv", "ten.mkv", "sound.wav"};
 
   ExpectOneLine(Zorvane(dir, "render missing.mp4 -o out.mp4"), 1, "missing.mp4: no such file");
+  ExpectOneLine(Zorvane(dir, "render -o out.mp4 -- --frames"), 1, "--frames: no such file");  // -- ends the options
   ExpectOneLine(Zorvane(dir, "render notes.txt -o out.mp4"), 1, "notes.txt: not a video");
   ExpectOneLine(Zorvane(dir, "render sound.wav -o out.mp4"), 1, "sound.wav: not a video");
   ExpectOneLine(Zorvane(dir, "render empty.mkv -o out.mkv"), 1, "empty.mkv: no frames");
@@ -71,13 +72,22 @@ TEST(BadInput, UsageErrorsExitWithTwo) {
   Scratch dir;
   for (const char *args : {"", "paint", "render --size 0x10", "render --size 20000x10", "render --size 64",
                            "render --frames 0", "render --start -1", "render --fade-in x", "render --bogus",
-                           "render a.mp4 b.mp4", "thumbnail", "thumbnail -o t.jpg", "info extra", "render -o"}) {
+                           "render a.mp4 b.mp4", "thumbnail", "thumbnail -o t.jpg", "info extra", "render -o",
+                           "info --quiet", "configure --quiet", "thumbnail --vcodec png -o t.png", "join p.mkv"}) {
     const test::Run run = Zorvane(dir, args);
     EXPECT_EQ(run.status, 2) << args << ": " << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << args << ": " << run.err;
   }
-  EXPECT_EQ(Zorvane(dir, "--help").status, 0);
   EXPECT_EQ(Outputs(dir, {}), std::vector<std::string>{});
+}
+
+// The README shows the usage exactly as --help prints it.
+TEST(BadInput, ReadmeShowsTheHelp) {
+  Scratch dir;
+  const test::Run help = Zorvane(dir, "--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(test::Slurp(std::string(ZORVANE_SOURCE_DIR) + "/README.md").find("```text\n" + help.out + "```"),
+            std::string::npos) << "README.md does not show this --help:\n" << help.out;
 }
 
 }  // namespace

@@ -4,12 +4,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "Blit.h"
 
-namespace zv::host {
+namespace zv::blend {
 namespace {
 
 struct Map {
@@ -47,6 +48,13 @@ void Reference(const UInt8 *s, const Map &sm, const Rect &sr, UInt8 *d, const Ma
     }
 }
 
+// Worked out by hand, pinning the reference: opacity, source value, the value
+// it is drawn onto, the result: (source x opacity + under x (255 - opacity)) / 255,
+// rounded, halves down; opacities kept within 0..255.
+constexpr std::tuple<int, int, int, int> kBlends[] = {
+    {128, 255, 0, 128}, {128, 0, 255, 127}, {1, 255, 0, 1},    {254, 0, 255, 1},  {100, 200, 50, 109},
+    {212, 32, 127, 48}, {42, 64, 127, 117}, {-3, 200, 50, 50}, {258, 200, 50, 200}};
+
 // Each pixel of a 256x256 map pairs a source value (its column) with a
 // destination value (its row) in every channel; alpha differs between the two.
 TEST(Blit, EveryOpacityOverEveryPairOfChannelValues) {
@@ -69,6 +77,10 @@ TEST(Blit, EveryOpacityOverEveryPairOfChannelValues) {
     Reference(src.base, src, b, want.data(), dst, b, opacity);
     ASSERT_EQ(BlitPixMaps(src.pm, dst.pm, &b, &b, static_cast<SInt16>(opacity)), kPluginOK);
     ASSERT_EQ(dst.Bytes(), want) << "opacity " << opacity;
+    for (const auto &[o, from, onto, blended] : kBlends)
+      if (o == opacity) {
+        EXPECT_EQ(dst.base[dst.At(onto, from) + 1], blended) << from << " over " << onto << " at " << o;
+      }
   }
 }
 
@@ -130,4 +142,4 @@ TEST(Blit, ScaledAreasAreCopyBitsOfTheSameRectanglesBlended) {
 }
 
 }  // namespace
-}  // namespace zv::host
+}  // namespace zv::blend

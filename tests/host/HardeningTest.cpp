@@ -185,14 +185,6 @@ TEST(Hardening, MessagesSayWhatHappened) {
             std::vector<std::string>{});
 }
 
-TEST(Hardening, DoubleDashEndsTheOptions) {
-  Scratch dir;
-  ASSERT_TRUE(Ffmpeg("-f lavfi -i testsrc2=s=64x48:r=30 -frames:v 2 -c:v ffv1 " + (dir / "-dash.mkv")));
-  const test::Run run = Zorvane(dir, "render --quiet -o out.mkv -- -dash.mkv");
-  EXPECT_EQ(run.status, 0) << run.err;
-  ExpectOneLine(Zorvane(dir, "render -o out2.mkv -- --frames"), 1, "--frames: no such file");
-}
-
 // A folder in the way of the final name: the move fails and leaves nothing.
 TEST(Hardening, AFolderInThePlaceOfAPictureLeavesNoTemporaryFile) {
   Scratch dir;

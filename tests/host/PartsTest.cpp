@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <set>
 #include <tuple>
 
@@ -84,20 +85,36 @@ TEST(Parts, H264PartsJoinIntoACleanClipWithItsSound) {
   }
 }
 
+// A part 2 of 3 made differently in each thing a part's description carries,
+// and the same set with each part missing in turn.
 TEST(Parts, RefusalsNameThePartAndLeaveNothing) {
   Scratch dir;
   MakeInput(dir);
+  ASSERT_TRUE(Ffmpeg("-f lavfi -i testsrc2=s=64x48:r=30:d=1 -c:v ffv1 " + (dir / "other.mkv")));
   RenderParts(dir, 3, "--vcodec ffv1", "p");
-  ASSERT_EQ(Zorvane(dir, "render in.mkv --quiet --vcodec ffv1 --fade-in 2 --part 2/3 -o faded.mkv").status, 0);
-  ASSERT_EQ(Zorvane(dir, "render in.mkv --quiet --vcodec png --part 2/3 -o png.mkv").status, 0);
-  ASSERT_EQ(Zorvane(dir, "render in.mkv --quiet --vcodec ffv1 --part 2/4 -o quarter.mkv").status, 0);
+  const std::pair<std::string, std::string> variants[] = {
+      {"faded", "--fade-in 2"}, {"quarter", "--part 2/4"}, {"png", "--vcodec png"}, {"range", "--start 1 --frames 29"},
+      {"small", "--size 32x24"}, {"proxy", "--proxy"}};
+  for (const auto &[name, args] : variants)
+    ASSERT_EQ(Zorvane(dir, "render in.mkv --quiet --vcodec ffv1 --part 2/3 " + args + " -o " + name + ".mkv").status, 0);
+  ASSERT_EQ(Zorvane(dir, "render other.mkv --quiet --vcodec ffv1 --part 2/3 -o input.mkv").status, 0);
+  ASSERT_EQ(std::system(("XDG_CONFIG_HOME=" + (dir / "prefs") + " " ZORVANE_BIN_DIR "/zorvane-store-config 0 1 0 1 "
+                         "60 50 50").c_str()), 0);
+  ASSERT_EQ(Zorvane(dir, "render in.mkv --quiet --vcodec ffv1 --part 2/3 -o config.mkv").status, 0);
   const auto files = [&] { const auto v = Outputs(dir, {}); return std::set<std::string>(v.begin(), v.end()); };
   const std::set<std::string> before = files();
   const std::tuple<std::string, std::string, int> cases[] = {
+      {"join p2.mkv p3.mkv -o out.mkv", "part 1 of 3 is missing", 1},
       {"join p1.mkv p3.mkv -o out.mkv", "part 2 of 3 is missing", 1},
+      {"join p1.mkv p2.mkv -o out.mkv", "part 3 of 3 is missing", 1},
       {"join p1.mkv p2.mkv p2.mkv p3.mkv -o out.mkv", "p2.mkv: part 2 of 3 again", 1},
       {"join p1.mkv faded.mkv p3.mkv -o out.mkv", "faded.mkv: not of the same pass as p1.mkv: rendered with other fades", 1},
       {"join p1.mkv quarter.mkv p3.mkv -o out.mkv", "quarter.mkv: not of the same pass as p1.mkv: one of 4 parts", 1},
+      {"join p1.mkv range.mkv p3.mkv -o out.mkv", "range.mkv: not of the same pass as p1.mkv: covers another range", 1},
+      {"join p1.mkv small.mkv p3.mkv -o out.mkv", "small.mkv: not of the same pass as p1.mkv: rendered at another size", 1},
+      {"join p1.mkv proxy.mkv p3.mkv -o out.mkv", "proxy.mkv: not of the same pass as p1.mkv: rendered at another size, rate or quality", 1},
+      {"join p1.mkv input.mkv p3.mkv -o out.mkv", "input.mkv: not of the same pass as p1.mkv: made from another input (other.mkv)", 1},
+      {"join p1.mkv config.mkv p3.mkv -o out.mkv", "config.mkv: not of the same pass as p1.mkv: rendered with another configuration", 1},
       {"join p1.mkv png.mkv p3.mkv -o out.mkv", "png.mkv: encoded with png, not ffv1", 1},
       {"join p1.mkv in.mkv p3.mkv -o out.mkv", "in.mkv: not a part of a render pass", 1},
       {"join p1.mkv p2.mkv p3.mkv -o p2.mkv", "p2.mkv: this is the input p2.mkv", 1},

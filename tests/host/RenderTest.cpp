@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <tuple>
 
 #include "HostTestUtil.h"
@@ -18,11 +19,12 @@ using namespace test;
 
 constexpr int kW = 64, kH = 48, kN = 30;
 
-// A clip with sound and pixels of every alpha, made by another program.
+// A clip with sound, one colour (32, 64, 200) and pixels of every alpha, made
+// by another program; the default configuration lifts it to (127, 127, 200).
 std::string MakeInput(const Scratch &dir) {
   const std::string path = dir / "in.mkv";
-  EXPECT_TRUE(Ffmpeg("-f lavfi -i \"testsrc2=s=64x48:r=30:d=1,format=rgba,geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':"
-                     "a='X*4+Y'\" -f lavfi -i sine=f=440:r=48000:d=1 -c:v ffv1 -c:a pcm_s16le " + path));
+  EXPECT_TRUE(Ffmpeg("-f lavfi -i \"testsrc2=s=64x48:r=30:d=1,format=rgba,geq=r=32:g=64:b=200:a='X*4+Y'\" "
+                     "-f lavfi -i sine=f=440:r=48000:d=1 -c:v ffv1 -c:a pcm_s16le " + path));
   return path;
 }
 
@@ -32,20 +34,20 @@ ArgbImage Frame(ClipReader &reader, std::int64_t i) {
   return image;
 }
 
-// The effect with the default configuration (whole frame, every channel raised
-// to at least 127), then the untouched frame blended over it during fades.
-ArgbImage Expected(const ArgbImage &src, int r, int n, int fadeIn, int fadeOut) {
-  ArgbImage out = src;
+// The input's alpha with the given red and green in every pixel.
+ArgbImage Coloured(const ArgbImage &in, std::uint8_t red, std::uint8_t green) {
+  ArgbImage out = in;
   for (std::size_t i = 0; i < out.pixels.size(); i += 4)
-    for (int c = 1; c < 4; ++c) out.pixels[i + c] = std::max<std::uint8_t>(out.pixels[i + c], 127);
-  if ((fadeIn <= 0 && fadeOut == 0) || (fadeIn <= r && r <= n - fadeOut)) return out;
-  const double percent = r < fadeIn ? static_cast<double>(r) / fadeIn : static_cast<double>(n - r) / fadeOut;
-  const unsigned opacity = static_cast<unsigned>(255.0 * (1.0 - percent));
-  for (std::size_t i = 0; i < out.pixels.size(); i += 4)
-    for (int c = 1; c < 4; ++c)
-      out.pixels[i + c] = static_cast<std::uint8_t>((src.pixels[i + c] * opacity + out.pixels[i + c] * (255 - opacity) + 127) / 255);
+    std::tie(out.pixels[i + 1], out.pixels[i + 2], out.pixels[i + 3]) = std::tuple(red, green, 200);
   return out;
 }
+
+// Fades of 6 and 4 over 30 frames, worked out by hand: opacity
+// trunc(255 x (1 - r/6)) going in, trunc(255 x (1 - (30 - r)/4)) going out,
+// then each channel (input x opacity + effect x (255 - opacity)) / 255, rounded.
+constexpr std::tuple<int, int, std::uint8_t, std::uint8_t> kFaded[] = {
+    {0, 255, 32, 64},  {1, 212, 48, 75},  {2, 170, 64, 85},  {3, 127, 80, 96},  {4, 85, 95, 106},
+    {5, 42, 111, 117}, {27, 63, 104, 111}, {28, 127, 80, 96}, {29, 191, 56, 80}};
 
 TEST(Render, LosslessOutputHoldsTheEffectFadesAndSound) {
   Scratch dir;
@@ -57,8 +59,12 @@ TEST(Render, LosslessOutputHoldsTheEffectFadesAndSound) {
   ClipReader in(input), out(dir / "out.mkv");
   ASSERT_EQ(std::tuple(out.Info().frameCount, out.Info().width, out.Info().height), std::tuple(kN, kW, kH));
   ASSERT_NE(Frame(in, 0).pixels[0], Frame(in, 0).pixels[4 * 10]);  // the input's alpha varies
-  for (int r = 0; r < kN; ++r)
-    ASSERT_EQ(Frame(out, r).pixels, Expected(Frame(in, r), r, kN, 6, 4).pixels) << "frame " << r;
+  for (int r = 0; r < kN; ++r) {
+    std::uint8_t red = 127, green = 127;
+    for (const auto &[frame, opacity, r0, g0] : kFaded)
+      if (frame == r) std::tie(red, green) = std::tuple(r0, g0);
+    ASSERT_EQ(Frame(out, r).pixels, Coloured(Frame(in, r), red, green).pixels) << "frame " << r;
+  }
 
   // The sound at unity volume, as long as the picture.
   ASSERT_EQ(out.Info().sampleRate, 48000);
@@ -78,7 +84,7 @@ TEST(Render, RangeSizeProxyAndThumbnail) {
   ASSERT_EQ(run.status, 0) << run.err;
   ClipReader in(dir / "in.mkv"), part(dir / "part.nut");
   ASSERT_EQ(part.Info().frameCount, 5);
-  EXPECT_EQ(Frame(part, 0).pixels, Expected(Frame(in, 10), 0, 5, 0, 0).pixels);
+  EXPECT_EQ(Frame(part, 0).pixels, Coloured(Frame(in, 10), 127, 127).pixels);
 
   run = Zorvane(dir, "render in.mkv -o small.mkv --vcodec ffv1 --size 32x24 --proxy --quiet");
   ASSERT_EQ(run.status, 0) << run.err;
@@ -89,15 +95,42 @@ TEST(Render, RangeSizeProxyAndThumbnail) {
   run = Zorvane(dir, "thumbnail in.mkv -o thumb.png --at 12");
   ASSERT_EQ(run.status, 0) << run.err;
   ClipReader thumb(dir / "thumb.png");
-  EXPECT_EQ(Frame(thumb, 0).pixels, Expected(Frame(in, 12), 0, 1, 0, 0).pixels);
+  EXPECT_EQ(Frame(thumb, 0).pixels, Coloured(Frame(in, 12), 127, 127).pixels);
 }
 
+// A cover picture is no frame of the clip, even one larger than any frame may be.
+TEST(Render, AClipCarryingACoverPictureRendersItsVideo) {
+  Scratch dir;
+  ASSERT_TRUE(Ffmpeg("-f lavfi -i color=c=red:s=16400x4 -frames:v 1 " + (dir / "cover.png")));
+  ASSERT_TRUE(Ffmpeg("-i " + (dir / "cover.png") + " -f lavfi -i testsrc2=s=64x48:r=30:d=1 -map 0 -map 1 -c:v:0 png "
+                     "-disposition:v:0 attached_pic -c:v:1 libx264 " + (dir / "covered.mp4")));
+  const test::Run run = Zorvane(dir, "render covered.mp4 -o out.mkv --vcodec ffv1 --quiet");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const media::ClipInfo out = ClipReader(dir / "out.mkv").Info();
+  EXPECT_EQ(std::tuple(out.width, out.height, out.frameCount), std::tuple(kW, kH, kN));
+}
+
+// The picture: the demo's frame on the left, the same frame with the default
+// floors of 127 on the right.
 TEST(Render, DemoWithSoundAndItsBeforeAndAfterPicture) {
   Scratch dir;
   const test::Run run = Zorvane(dir, "render --frames 20 --size 180x120");
   ASSERT_EQ(run.status, 0) << run.err;
-  const media::ClipInfo demo = ClipReader(dir / "demo.mp4").Info(), picture = ClipReader(dir / "demo-before-after.png").Info();
-  EXPECT_EQ(std::tuple(demo.frameCount, demo.sampleRate, picture.width, picture.height), std::tuple(20, 48000, 360, 120));
+  const media::ClipInfo demo = ClipReader(dir / "demo.mp4").Info();
+  EXPECT_EQ(std::tuple(demo.frameCount, demo.sampleRate), std::tuple(20, 48000));
+  ClipReader picture(dir / "demo-before-after.png");
+  ASSERT_EQ(std::tuple(picture.Info().width, picture.Info().height), std::tuple(360, 120));
+  const ArgbImage both = Frame(picture, 0);
+  int lifted = 0;
+  for (int y = 0; y < 120; ++y)
+    for (int x = 0; x < 180; ++x) {
+      const std::uint8_t *before = &both.pixels[(y * 360 + x) * 4], *after = before + 180 * 4;
+      for (int c = 1; c < 4; ++c) {
+        ASSERT_EQ(after[c], std::max<std::uint8_t>(before[c], 127)) << x << "," << y;
+        lifted += before[c] < 127;
+      }
+    }
+  EXPECT_GT(lifted, 180 * 120 / 4);  // the left half is not already lifted
 }
 
 TEST(Info, DescribesThePlugInAndItsStoredConfiguration) {

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 #include <random>
 #include <tuple>
 #include <vector>
@@ -23,13 +25,20 @@ PLUGINDATAREC Config(SInt16 r, SInt16 g, SInt16 b) {
   return c;
 }
 
+// Floors worked out by hand: slider x 2.55 truncated, none below 0 or above 255.
+UInt8 Floor(SInt16 slider) {
+  constexpr std::pair<SInt16, UInt8> kFloors[] = {{-5, 0},   {0, 0},     {1, 2},     {20, 51},   {50, 127},
+                                                   {73, 186}, {99, 252}, {100, 255}, {130, 255}, {32767, 255}};
+  for (const auto &[s, f] : kFloors)
+    if (s == slider) return f;
+  ADD_FAILURE() << "no floor worked out for slider " << slider;
+  return 0;
+}
+
 // The effect as a person would write it: one pixel at a time.
 Pixel Reference(Pixel p, bool inside, const PLUGINDATAREC &c) {
   if (!inside) return p;
-  for (int i = 0; i < 3; ++i) {
-    const int floor = std::clamp(c.SLIDERS[i] * 255 / 100, 0, 255);
-    if (p[i + 1] < floor) p[i + 1] = static_cast<UInt8>(floor);
-  }
+  for (int i = 0; i < 3; ++i) p[i + 1] = std::max(p[i + 1], Floor(c.SLIDERS[i]));
   return p;
 }
 

@@ -86,7 +86,7 @@ struct Callbacks {
                              SInt16 opacity) {
     HYPluginResult result = kPluginOK;
     if (!gHost || gHost->Answer({Callback::Blit, 0, 0, 0, 0, opacity}, result))
-      result = zv::host::BlitPixMaps(src, dst, srcRect, dstRect, opacity);
+      result = zv::blend::BlitPixMaps(src, dst, srcRect, dstRect, opacity);
     return result;
   }
 };

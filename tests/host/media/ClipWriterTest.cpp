@@ -5,6 +5,8 @@
 #include "../HostTestUtil.h"
 #include "media/ClipReader.h"
 #include "media/ClipWriter.h"
+#include "media/Containers.h"
+#include "media/Pictures.h"
 #include "media/FFmpeg.h"
 
 namespace zv::media {

@@ -1,10 +1,11 @@
-// The host's Blit callback: draws one pixel map over another with an opacity.
-// Shared by the zorvane program and the recording test host.
+// The blend behind the host's Blit callback: draws one pixel map over another
+// with an opacity. The zorvane program answers Blit with it, the filters blend
+// their fades with it, and the recording test host uses it as the program does.
 #pragma once
 
 #include <HYPluginAPI.h>
 
-namespace zv::host {
+namespace zv::blend {
 
 // red, green and blue become (src * opacity + dst * (255 - opacity) + 127) / 255;
 // the destination's alpha is kept; opacity is clamped into 0..255. srcRect is
@@ -18,4 +19,4 @@ constexpr UInt8 BlendChannel(unsigned src, unsigned dst, unsigned opacity) {
   return static_cast<UInt8>((src * opacity + dst * (255 - opacity) + 127) / 255);
 }
 
-}  // namespace zv::host
+}  // namespace zv::blend

@@ -7,7 +7,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace zv::host {
+namespace zv::blend {
 
 namespace {
 
@@ -118,4 +118,4 @@ HYPluginResult BlitPixMaps(PixMapHandle src, PixMapHandle dst, const Rect *srcRe
   return kPluginOK;
 }
 
-}  // namespace zv::host
+}  // namespace zv::blend
