@@ -23,7 +23,7 @@ install_at() {
 }
 # expect HOST TEXT: the host's lines in the report hold TEXT
 expect() {
-  awk -v h="$1" '$1 != "" { cur = $1 } cur == h' "$tmp/report" | grep -qF -- "$2" ||
+  awk -v h="$1" '/^[^ ]/ { cur = $1 } cur == h' "$tmp/report" | grep -qF -- "$2" ||
     { cat "$tmp/report" >&2; fail "$1 should say: $2"; }
 }
 
@@ -60,8 +60,8 @@ fi
 hosts_work() {
   "${host[@]}" ffmpeg -v quiet -f lavfi -i testsrc2=s=64x48:d=0.2 -vf frei0r=zorvane -f null - &&
     "${host[@]}" gst-inspect-1.0 frei0r-filter-zorvane >/dev/null 2>&1 &&
-    "${host[@]}" melt -query filter=zorvane 2>/dev/null </dev/null | grep -q "identifier: rect" &&
-    "${host[@]}" melt -query producer=avformat 2>/dev/null </dev/null | grep -q "identifier: resource"
+    [[ $("${host[@]}" melt -query filter=zorvane 2>/dev/null </dev/null) == *"identifier: rect"* ]] &&
+    [[ $("${host[@]}" melt -query producer=avformat 2>/dev/null </dev/null) == *"identifier: resource"* ]]
 }
 ! hosts_work || fail "~/.local: a host found the filters before the fixes"
 eval "$(sed -n 's/^ *fix: \(export .*\)/\1/p' "$tmp/report" | sort -u)"
