@@ -104,16 +104,17 @@ std::vector<fs::path> MltFolders() {
   return {repository.empty() ? kMltModuleDir : fs::path(repository)};
 }
 
-// Outside MLT's own prefix the install makes lib/mlt-7 a whole repository
-// (links to MLT's modules beside ours), so one variable names it.
-std::string MltFix(const InstalledFilters &f) {
+// Outside MLT's prefix the install makes lib/mlt-7 a whole repository (links
+// to MLT's modules beside ours), so one variable names it; a build tree's
+// lib/mlt-7 holds our module alone, which goes beside MLT's own instead.
+std::string MltFix(const InstalledFilters &f, bool checkFiles) {
   const std::string repository = Env("MLT_REPOSITORY");
   const fs::path dir = f.mltModule.parent_path();
-  if (repository.empty() || dir == kMltModuleDir) {
-    if (dir == kMltModuleDir) return "unset MLT_REPOSITORY";
-    return "export MLT_REPOSITORY=" + dir.string();
-  }
-  return "ln -s " + f.mltModule.string() + " " + (dir / "zorvane").string() + " " + repository + "/";
+  std::error_code ec;
+  const bool whole = !checkFiles || fs::exists(dir / "libmltcore.so", ec);
+  if (repository.empty() && whole) return "export MLT_REPOSITORY=" + dir.string();
+  const fs::path into = repository.empty() ? kMltModuleDir : fs::path(repository);
+  return "ln -s " + f.mltModule.string() + " " + (dir / "zorvane").string() + " " + into.string() + "/";
 }
 
 std::vector<fs::path> XdgDataFolders() {
@@ -153,16 +154,16 @@ struct Check {
   std::vector<std::string> fixes;                                 // one per look
 };
 
-std::vector<Check> Checks(const InstalledFilters &f) {
+std::vector<Check> Checks(const InstalledFilters &f, bool checkFiles) {
   const fs::path shotcut = ShotcutFilters(OnPath("shotcut"));
   return {
       {"ffmpeg", "ffmpeg", {{f.frei0r, Frei0rFolders(true)}}, {Frei0rFix(f)}},
       {"GStreamer", "gst-launch-1.0", {{f.frei0r, Frei0rFolders(false)}}, {Frei0rFix(f)}},
-      {"melt", "melt", {{f.mltModule, MltFolders()}}, {MltFix(f)}},
+      {"melt", "melt", {{f.mltModule, MltFolders()}}, {MltFix(f, checkFiles)}},
       {"Kdenlive", "kdenlive", {{f.mltModule, MltFolders()}, {f.kdenliveXml, XdgDataFolders()}},
-       {MltFix(f), KdenliveFix(f)}},
+       {MltFix(f, checkFiles), KdenliveFix(f)}},
       {"Shotcut", "shotcut", {{f.mltModule, MltFolders()}, {f.shotcutDir, {shotcut}}},
-       {MltFix(f), ShotcutFix(f, shotcut)}},
+       {MltFix(f, checkFiles), ShotcutFix(f, shotcut)}},
   };
 }
 
@@ -183,7 +184,7 @@ fs::path OwnPrefix() {
 
 void ReportHosts(const InstalledFilters &f, bool onlyMissing, bool checkFiles, std::FILE *out) {
   bool headed = false;
-  for (const Check &c : Checks(f)) {
+  for (const Check &c : Checks(f, checkFiles)) {
     std::vector<std::string> lines;
     bool missing = false;
     if (!OnPath(c.program)) {
