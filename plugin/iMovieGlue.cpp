@@ -22,8 +22,8 @@ SInt32 gMostRecentFrameCount = 0;
 namespace {
 
 constexpr SInt32 kBaseMemoryNeeded = 50000;
-constexpr UInt32 kInfoFlags = 0x380;
-constexpr UInt32 kParamFlags = 0x1000;
+constexpr UInt32 kInfoFlags = kPluginFlagWantsFilterSliders | kPluginFlagWantsFadeInfo | kPluginFlagRendersWholeFrames;
+constexpr UInt32 kParamFlags = kPluginFlagHasCustomButton;
 constexpr short kSliderLabels = 128, kSliderEnds = 129, kButtonTitle = 130, kGroupName = 17000;
 
 _EffectData *PassOf(_PluginParams *params) { return static_cast<_EffectData *>(params->clientData); }
@@ -60,6 +60,43 @@ class PixelsLock {
  private:
   PixMapHandle pm_;
   GWorldFlags state_ = 0;
+};
+
+// A frame fetched from the host, handed back when its owner goes out of
+// scope, or earlier through Release to hear the host's answer. The render and
+// the custom button hand back whatever the fetch answered; the dialog's frames
+// only what was delivered.
+class HostFrame {
+ public:
+  enum ReturnRule { kAlways, kIfDelivered };
+
+  HostFrame(_PluginParams *params, SInt32 frame, SInt16 width, SInt16 height, HYRefDVQuality quality,
+            ReturnRule rule)
+      : params_(params) {
+    SInt16 volume = 0;
+    fetched_ = params->procs->GetFrame(params->instance, frame, &image_, width, height, quality, &volume, &cookie_);
+    due_ = rule == kAlways || image_;
+  }
+  ~HostFrame() { Release(); }
+  HostFrame(const HostFrame &) = delete;
+  HostFrame &operator=(const HostFrame &) = delete;
+
+  HYPluginResult Fetched() const { return fetched_; }
+  GWorldPtr Image() const { return image_; }
+  SInt32 Cookie() const { return cookie_; }
+  // The host's answer to the hand-back; kPluginOK once it is done.
+  HYPluginResult Release() {
+    if (!due_) return kPluginOK;
+    due_ = false;
+    return params_->procs->ReleaseFrame(params_->instance, cookie_);
+  }
+
+ private:
+  _PluginParams *params_;
+  GWorldPtr image_ = nullptr;
+  SInt32 cookie_ = 0;
+  HYPluginResult fetched_;
+  bool due_;
 };
 
 // A zero-terminated copy of item `index` of string list `listID`, cut to fit.
@@ -179,18 +216,15 @@ HYPluginResult EffectBegins(SInt16, _PluginParams *params) {
   pass->pascalData = procs.NewPtrClear(static_cast<Size>(size));
   if (!pass->pascalData) return kPluginOutOfMemory;
   pCopyConfig(gPascalData, pass->pascalData);
-  pass->effectSourceCount = 1;
   // A reused pass state must not keep the last pass's fades when the host
   // has no filter info for this one.
   pass->fadeInFrames = pass->fadeOutFrames = 0;
-  std::fill(pass->sliderValues, pass->sliderValues + 3, 0.0f);
 
   _HYPluginFilterInfo *filterInfo = nullptr;
   const HYPluginResult result = procs.GetFilterInfo(params->instance, &filterInfo);
   if (result == kPluginOK && filterInfo) {
     pass->fadeInFrames = filterInfo->fadeInFrames;
     pass->fadeOutFrames = filterInfo->fadeOutFrames;
-    std::copy(filterInfo->sliderValues, filterInfo->sliderValues + 3, pass->sliderValues);
     procs.ReleaseFilterInfo(params->instance, filterInfo);
   }
 
@@ -254,7 +288,6 @@ HYPluginResult EffectDrives(SInt16, _PluginParams *params) {
   // Without a configuration copy (the host went on after an out-of-memory
   // begin) there is nothing to render with.
   if (!pass || !pass->pascalData) return kPluginBadParams;
-  const HYProcs &procs = *params->procs;
   SavedPort saved;
   SetGWorld(params->frame, nullptr);
 
@@ -267,17 +300,14 @@ HYPluginResult EffectDrives(SInt16, _PluginParams *params) {
   gMostRecentFrameCount = params->frameCount;
   if (absoluteFrame < 0) return kPluginOK;
 
-  GWorldPtr delivered = nullptr;
-  SInt16 volume = 0;
-  SInt32 cookie = 0;
-  HYPluginResult result = procs.GetFrame(params->instance, absoluteFrame, &delivered, width, height,
-                                         QualityFor(params, height), &volume, &cookie);
-  if (result == kPluginOK && !delivered) result = kPluginFailed;  // a yes without a frame
+  // The frame goes back to the host whatever happens below.
+  HostFrame delivered(params, absoluteFrame, width, height, QualityFor(params, height), HostFrame::kAlways);
+  HYPluginResult result = delivered.Fetched();
+  if (result == kPluginOK && !delivered.Image()) result = kPluginFailed;  // a yes without a frame
   GWorldPtr cleanCopy = nullptr;
   OSErr cleanErr = noErr;
-  if (result == kPluginOK) result = RenderDelivered(params, delivered, cookie, cleanCopy, cleanErr);
-  // The frame goes back to the host whatever happened above.
-  const HYPluginResult released = procs.ReleaseFrame(params->instance, cookie);
+  if (result == kPluginOK) result = RenderDelivered(params, delivered.Image(), delivered.Cookie(), cleanCopy, cleanErr);
+  const HYPluginResult released = delivered.Release();
   if (result == kPluginOK) result = released;
   if (cleanCopy) DisposeGWorld(cleanCopy);
   if (result == kPluginOK && cleanErr != noErr) result = kPluginFailed;
@@ -342,17 +372,14 @@ SInt16 GetFrameIntoGW(GWorldPtr target, _PluginParams *params, SInt32 frameIndex
   const SInt16 height = static_cast<SInt16>(bounds.bottom - bounds.top);
   SInt32 frame;
   if (!AddFrames(params->startFrame, frameIndex, frame) || frame < 0) return -1;
-  GWorldPtr delivered = nullptr;
-  SInt16 volume = 0;
-  SInt32 cookie = 0;
-  HYPluginResult result = params->procs->GetFrame(params->instance, frame, &delivered, width, height,
-                                                  QualityFor(params, height), &volume, &cookie);
-  if (delivered) {
+  // The delivered frame is the host's: handing it back is all we may do.
+  HostFrame delivered(params, frame, width, height, QualityFor(params, height), HostFrame::kIfDelivered);
+  HYPluginResult result = delivered.Fetched();
+  if (delivered.Image()) {
     Rect from;
-    GetPortBounds(delivered, &from);
-    CopyImage(delivered, from, target, bounds);
-    // The delivered frame is the host's: handing it back is all we may do.
-    result = params->procs->ReleaseFrame(params->instance, cookie);
+    GetPortBounds(delivered.Image(), &from);
+    CopyImage(delivered.Image(), from, target, bounds);
+    result = delivered.Release();
   }
   return static_cast<SInt16>(result);
 }
@@ -361,8 +388,8 @@ SInt16 GetFrameIntoGW(GWorldPtr target, _PluginParams *params, SInt32 frameIndex
 
 void MediaFrameSize(SInt16 mediaType, SInt16 &width, SInt16 &height) {
   switch (mediaType) {
-    case 2: width = 720; height = 576; break;
-    case 3: width = 960; height = 540; break;
+    case kMediaPAL: width = 720; height = 576; break;
+    case kMediaHD: width = 960; height = 540; break;
     default: width = 720; height = 480; break;
   }
 }
@@ -376,18 +403,14 @@ HYPluginResult CustomButtons(SInt16, _PluginParams *params) {
     return kPluginBadParams;
   SInt16 width, height;
   MediaFrameSize(GetMediaFormat(gPascalData), width, height);
-  GWorldPtr source = nullptr;
-  SInt16 volume = 0;
-  SInt32 cookie = 0;
-  (void)params->procs->GetFrame(params->instance, absoluteFrame, &source, width, height, kDVHighQuality, &volume,
-                                &cookie);
+  const HostFrame source(params, absoluteFrame, width, height, kDVHighQuality, HostFrame::kAlways);
   // Settings that OK could not store are a failure the host must hear of,
   // though the user has already been told.
   HYPluginResult result = kPluginOK;
-  if (!source)  // the dialog needs a frame to work on
+  if (!source.Image())  // the dialog needs a frame to work on
     Notify("The effect cannot be set up: the host delivered no frame to preview.");
-  else if (!ConfigurePlugIn(gPascalData, source, params, sliderBase, params->renderFrame, gMostRecentFrameCount))
+  else if (!ConfigurePlugIn(gPascalData, source.Image(), params, sliderBase, params->renderFrame,
+                            gMostRecentFrameCount))
     result = kPluginFailed;
-  (void)params->procs->ReleaseFrame(params->instance, cookie);
-  return result;
+  return result;  // the frame goes back to the host here
 }

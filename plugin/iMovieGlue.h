@@ -8,9 +8,6 @@
 
 // The state of one render pass, kept in the parameter block's clientData.
 struct _EffectData {
-  SInt32 frameCount;         // not used
-  SInt32 effectSourceCount;  // 1
-  float sliderValues[3];     // the host's sliders, copied at the start of the pass
   SInt32 fadeInFrames;       // after clamping
   SInt32 fadeOutFrames;      // after clamping
   GWorldPtr effectGWorld;    // the work image of one frame; empty between frames

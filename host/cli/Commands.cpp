@@ -1,25 +1,17 @@
 #include "cli/Commands.h"
 
-#include <unistd.h>
-
-#include <cstring>
-#include <filesystem>
-#include <memory>
 #include <new>
+#include <optional>
 
 #include "Failure.h"
 #include "ZorvaneVersion.h"
+#include "cli/Clips.h"
 #include "cli/Interrupt.h"
-#include "cli/Parts.h"
-#include "cli/Progress.h"
 #include "cli/SameFile.h"
-#include "media/ClipReader.h"
 #include "media/ClipWriter.h"
-#include "media/Containers.h"
 #include "media/DemoClip.h"
 #include "media/FFmpeg.h"
 #include "media/Pictures.h"
-#include "media/StillClip.h"
 #include "plugin/PluginBundle.h"
 #include "plugin/PluginDriver.h"
 #include "plugin/StoredConfig.h"
@@ -30,69 +22,34 @@ namespace zv::host {
 
 namespace {
 
-struct OpenedClip {
-  std::unique_ptr<media::Clip> clip;
-  media::ClipReader *reader = nullptr;  // a file's reader, for its damage report
-  std::string name;
-};
-
-OpenedClip OpenClip(const Options &o) {
-  OpenedClip c;
-  if (!o.input) {
-    c.clip = std::make_unique<media::DemoClip>();
-    c.name = "demo clip";
-    return c;
-  }
-  c.name = *o.input;
-  try {
-    auto reader = std::make_unique<media::ClipReader>(*o.input);
-    c.reader = reader.get();
-    if (reader->Info().frameCount == 1 && o.frames && *o.frames > 1) {
-      c.clip = std::make_unique<media::StillClip>(std::move(reader), *o.frames);
-      c.reader = nullptr;
-    } else {
-      c.clip = std::move(reader);
+// The window toolkit for the dialog, stopped when the command ends however
+// it ends.
+class ToolkitSession {
+ public:
+  // A person gets a window on the screen; a script drives the same dialog.
+  explicit ToolkitSession(const std::optional<std::string> &script, std::FILE *out) {
+    if (script) {
+      if (ZvToolkitStart("script", script->c_str(), out) != noErr)
+        throw UsageError(*script + ": not a readable script file");
+    } else if (ZvToolkitStart("sdl", nullptr, nullptr) != noErr) {
+      throw Failure("no display to show the dialog on (set DISPLAY, or run a script with --script FILE)");
     }
-  } catch (const media::MediaError &e) {
-    throw Failure(c.name + ": " + e.what());
   }
-  return c;
-}
-
-std::string DefaultOutput(const Options &o) {
-  const std::string stem = o.input ? "zorvane-out" : "demo";
-  if (!o.part) return stem + ".mp4";
-  return stem + "-part" + std::to_string(o.part->first) + "of" + std::to_string(o.part->second) + ".mp4";
-}
-
-std::string LastFrameText(std::int64_t count) { return "the last frame (" + std::to_string(count - 1) + ")"; }
-
-// The output's encoder must take the size before any work is done for it.
-void CheckOutputSize(const std::string &output, int width, int height, const std::string &vcodec) {
-  try {
-    media::CheckOutputSize({output, width, height, {30, 1}, vcodec});
-  } catch (const media::MediaError &e) {
-    throw Failure(output + ": " + e.what());
+  ~ToolkitSession() {
+    if (running_) ZvToolkitStop();
   }
-}
+  ToolkitSession(const ToolkitSession &) = delete;
+  ToolkitSession &operator=(const ToolkitSession &) = delete;
 
-void StopIfInterrupted(const std::string &output) {
-  if (Interrupted()) throw Failure(output + ": interrupted, nothing written");
-}
-
-// One frame before and after the effect, side by side.
-void WriteBeforeAfter(const std::string &path, media::Clip &clip, std::int64_t frame,
-                      const media::ArgbImage &after) {
-  media::ArgbImage before(after.width, after.height);
-  clip.ReadFrame(frame, before.View(), media::Quality::High);
-  media::ArgbImage both(after.width * 2, after.height);
-  for (int y = 0; y < after.height; ++y) {
-    const std::size_t row = static_cast<std::size_t>(after.width) * 4;
-    std::memcpy(both.View().Row(y), before.pixels.data() + y * row, row);
-    std::memcpy(both.View().Row(y) + row, after.pixels.data() + y * row, row);
+  // Non-zero when the script failed.
+  int Stop() {
+    running_ = false;
+    return ZvToolkitStop();
   }
-  media::WritePng(path, both.View());
-}
+
+ private:
+  bool running_ = true;
+};
 
 }  // namespace
 
@@ -128,120 +85,9 @@ int RunInfo(const Options &o, std::FILE *out) {
   return 0;
 }
 
-int RunRender(const Options &o, std::FILE *out) {
-  const std::string output = o.output.value_or(DefaultOutput(o));
-  InstallInterruptHandlers(output);
-  if (o.size) CheckOutputSize(output, o.size->first, o.size->second, o.vcodec);
-  PluginBundle bundle(FindBundle(o.plugin));
-  OpenedClip c = OpenClip(o);
-  const media::ClipInfo &info = c.clip->Info();
-  const std::int64_t count = info.frameCount;
-  if (o.start >= count)
-    throw Failure(c.name + ": --start " + std::to_string(o.start) + " is beyond " + LastFrameText(count));
-  const std::int64_t n = o.frames.value_or(count - o.start);
-  if (o.start + n > count)
-    throw Failure(c.name + ": --start " + std::to_string(o.start) + " with --frames " + std::to_string(n) +
-                  " runs past " + LastFrameText(count));
-  const auto [width, height] = o.size.value_or(std::pair{info.width, info.height});
-  if (o.part && o.part->second > n)
-    throw UsageError("--part " + std::to_string(o.part->first) + "/" + std::to_string(o.part->second) +
-                     ": the pass has only " + std::to_string(n) + " frames");
-  const bool sequence = media::IsPictureSequence(output);
-  if (o.input) RefuseReplacingInput(*o.input, output, sequence ? n : 0);
-  // Frames past the damage do not decode: a pass that reaches it writes nothing.
-  const auto refuseDamage = [&] {
-    if (c.reader && !c.reader->Damage().empty() && o.start + n >= count)
-      throw Failure(c.name + ": " + c.reader->Damage() + "; nothing written");
-  };
-  refuseDamage();
-  // A proxy pass mixes no sound; pictures carry none; parts are video only
-  // (join adds the pass's sound in one piece).
-  const bool sound = info.sampleRate > 0 && !o.proxy && !sequence && !o.part;
-  StopIfInterrupted(output);
-
-  HostSession session(c.clip.get(), c.name);
-  session.SetFades(static_cast<SInt32>(o.fadeIn), static_cast<SInt32>(o.fadeOut));
-  if (sound) session.SetOutputSound(info.frameRate, info.sampleRate, info.channels);
-  PluginDriver driver(bundle.Entry(), session);
-
-  std::unique_ptr<media::ClipWriter> writer;
-  PassSpec pass{o.start, n, width, height, o.proxy};
-  try {
-    const media::WriterSettings settings{output, width, height, info.frameRate, o.vcodec,
-                                         sound ? info.sampleRate : 0, sound ? info.channels : 0};
-    media::WriterExtras extras;
-    if (o.part) {
-      driver.Describe(static_cast<SInt32>(n));  // the plug-in's first call settles its stored configuration
-      const PartInfo part = PartOfPass(o, info, n, width, height, media::VideoEncoderFacts(settings));
-      extras.comment = part.Format();
-      pass.first = part.First();
-      pass.end = part.End();
-    }
-    writer = media::OpenClipWriter(settings, extras);
-  } catch (const media::MediaError &e) {
-    throw Failure(output + ": " + e.what());
-  }
-
-  const std::int64_t rendered = pass.end < 0 ? n : pass.end - pass.first;
-  Progress progress(rendered, !o.quiet && isatty(STDERR_FILENO));
-  const std::int64_t shown = n / 2;  // the frame of the before-and-after picture
-  media::ArgbImage after;
-
-  try {
-    driver.RenderPass(pass, [&](std::int64_t r, const media::ArgbView &frame, const media::AudioBlock *samples) {
-      writer->WriteFrame(frame);
-      if (samples) writer->WriteAudio(*samples);
-      if (!o.input && !o.part && r == shown) {
-        after = media::ArgbImage(frame.width, frame.height);
-        for (int y = 0; y < frame.height; ++y)
-          std::memcpy(after.View().Row(y), frame.Row(y), static_cast<std::size_t>(frame.width) * 4);
-      }
-      progress.Update(r - pass.first + 1);
-      return !Interrupted();
-    });
-  } catch (const media::MediaError &e) {
-    progress.Finish();
-    throw Failure(output + ": " + e.what());
-  } catch (const Failure &f) {
-    progress.Finish();
-    if (Interrupted()) throw Failure(output + ": interrupted, nothing written");
-    throw;
-  }
-  progress.Finish();
-  refuseDamage();
-  StopIfInterrupted(output);
-  try {
-    writer->Finish();
-  } catch (const media::MediaError &e) {
-    throw Failure(output + ": " + e.what());
-  }
-
-  std::string extra;
-  if (o.part) extra = ", part " + std::to_string(o.part->first) + " of " + std::to_string(o.part->second);
-  if (!o.input && !o.part) {
-    const std::string picture =
-        (std::filesystem::path(output).parent_path() / "demo-before-after.png").string();
-    try {
-      WriteBeforeAfter(picture, *c.clip, o.start + shown, after);
-    } catch (const media::MediaError &e) {
-      throw Failure(picture + ": " + e.what());
-    }
-    extra = " and " + picture;
-  }
-  if (o.quiet) return 0;
-  if (sequence)
-    std::fprintf(out, "wrote %s%s%s (%lld pictures of %dx%d, png)%s\n", media::SequenceFileName(output, 0).c_str(),
-                 n > 1 ? " to " : "", n > 1 ? media::SequenceFileName(output, n - 1).c_str() : "",
-                 static_cast<long long>(n), width, height, extra.c_str());
-  else
-    std::fprintf(out, "wrote %s (%lld frames of %dx%d, %s%s)%s\n", output.c_str(), static_cast<long long>(rendered),
-                 width, height, writer->VideoCodecName().c_str(), sound ? ", with sound" : "", extra.c_str());
-  return 0;
-}
-
 int RunThumbnail(const Options &o, std::FILE *out) {
   InstallInterruptHandlers(*o.output);
-  if (o.size) CheckOutputSize(*o.output, o.size->first, o.size->second, "");
+  if (o.size) media::CheckOutputSize({*o.output, o.size->first, o.size->second});
   PluginBundle bundle(FindBundle(o.plugin));
   OpenedClip c = OpenClip(o);
   const media::ClipInfo &info = c.clip->Info();
@@ -249,17 +95,13 @@ int RunThumbnail(const Options &o, std::FILE *out) {
     throw Failure(c.name + ": --at " + std::to_string(o.at) + " is beyond " + LastFrameText(info.frameCount));
   const auto [width, height] = o.size.value_or(std::pair{info.width, info.height});
   if (o.input) RefuseReplacingInput(*o.input, *o.output);
-  if (!o.size) CheckOutputSize(*o.output, width, height, "");
+  if (!o.size) media::CheckOutputSize({*o.output, width, height});
   HostSession session(c.clip.get(), c.name);
   PluginDriver driver(bundle.Entry(), session);
   media::ArgbImage picture(width, height);
   driver.Placeholder(info.frameCount, o.at, picture.View());
   StopIfInterrupted(*o.output);
-  try {
-    media::WritePng(*o.output, picture.View());
-  } catch (const media::MediaError &e) {
-    throw Failure(*o.output + ": " + e.what());
-  }
+  media::WritePng(*o.output, picture.View());
   if (!o.quiet) std::fprintf(out, "wrote %s (frame %lld, %dx%d)\n", o.output->c_str(), static_cast<long long>(o.at),
                              width, height);
   return 0;
@@ -271,22 +113,11 @@ int RunConfigure(const Options &o, std::FILE *out) {
   const media::ClipInfo &info = c.clip->Info();
   if (o.frame >= info.frameCount)
     throw Failure(c.name + ": --frame " + std::to_string(o.frame) + " is beyond " + LastFrameText(info.frameCount));
-  // A person gets a window on the screen; a script drives the same dialog.
-  if (o.script) {
-    if (ZvToolkitStart("script", o.script->c_str(), out) != noErr)
-      throw UsageError(*o.script + ": not a readable script file");
-  } else if (ZvToolkitStart("sdl", nullptr, nullptr) != noErr) {
-    throw Failure("no display to show the dialog on (set DISPLAY, or run a script with --script FILE)");
-  }
+  ToolkitSession toolkit(o.script, out);
   HostSession session(c.clip.get(), c.name);
   PluginDriver driver(bundle.Entry(), session);
-  try {
-    driver.PressButton(info.frameCount, o.frame, info.width, info.height);
-  } catch (...) {
-    ZvToolkitStop();
-    throw;
-  }
-  if (ZvToolkitStop() != 0) throw Failure(o.script.value_or("the dialog") + ": the script failed");
+  driver.PressButton(info.frameCount, o.frame, info.width, info.height);
+  if (toolkit.Stop() != 0) throw Failure(o.script.value_or("the dialog") + ": the script failed");
   return 0;
 }
 
@@ -308,6 +139,8 @@ int RunZorvane(int argc, char **argv) {
     if (*f.what())
       std::fprintf(stderr, "zorvane: %s%s\n", f.what(), f.ExitStatus() == 2 ? " (zorvane --help shows the usage)" : "");
     return f.ExitStatus();
+  } catch (const media::MediaError &e) {
+    std::fprintf(stderr, "zorvane: %s\n", e.Message().c_str());
   } catch (const std::bad_alloc &) {
     std::fprintf(stderr, "zorvane: out of memory\n");
   } catch (const std::exception &e) {

@@ -1,4 +1,5 @@
-// The commands. Each returns the exit status or throws Failure.
+// The commands, each a row of CommandTable.cpp. Each returns the exit status
+// or throws Failure or a MediaError naming its file.
 #pragma once
 
 #include <cstdio>
@@ -8,7 +9,7 @@
 namespace zv::host {
 
 int RunInfo(const Options &options, std::FILE *out);
-int RunRender(const Options &options, std::FILE *out);
+int RunRender(const Options &options, std::FILE *out);  // in Render.cpp
 int RunThumbnail(const Options &options, std::FILE *out);
 int RunConfigure(const Options &options, std::FILE *out);
 int RunJoin(const Options &options, std::FILE *out);   // in Join.cpp

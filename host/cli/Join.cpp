@@ -96,16 +96,78 @@ std::unique_ptr<media::Clip> SoundSource(const Options &o, const PartInfo &pass,
   name = o.sound.value_or(pass.input);
   if (!o.sound && !std::filesystem::exists(name))
     throw Failure(name + ": the parts' input is not here to take the sound from (give --sound FROM)");
-  try {
-    clip = std::make_unique<media::ClipReader>(name);
-  } catch (const media::MediaError &e) {
-    throw Failure(name + ": " + e.what());
-  }
+  clip = std::make_unique<media::ClipReader>(name);
   if (clip->Info().sampleRate <= 0) return nullptr;
   if (clip->Info().frameCount != pass.inputFrames)
     throw Failure(name + ": holds " + std::to_string(clip->Info().frameCount) + " frames, the parts were made from " +
                   std::to_string(pass.inputFrames));
   return clip;
+}
+
+// Copies the parts' packets into the writer in order, with the pass's sound
+// for each frame as a single render mixes it.
+struct Copier {
+  const std::string &output;
+  const PartInfo &pass;
+  media::ClipWriter &writer;
+  media::Clip *sound;
+  Progress &progress;
+  media::PacketPtr packet = media::NewPacket();
+  std::int64_t written = 0;  // frames of the pass
+
+  void Copy(OpenedPart &part);
+  void Place(const OpenedPart &part, std::int64_t got);
+  void AddSound();
+};
+
+void Copier::Copy(OpenedPart &part) {
+  const std::int64_t frames = part.info.End() - part.info.First();
+  std::int64_t got = 0;
+  int read = 0;
+  while ((read = av_read_frame(part.input.get(), packet.get())) >= 0) {
+    if (packet->stream_index != part.video->index) {
+      av_packet_unref(packet.get());
+      continue;
+    }
+    if (got == 0 && !(packet->flags & AV_PKT_FLAG_KEY)) throw Failure(part.path + ": does not begin with a key frame");
+    if (++got > frames) break;
+    Place(part, got);
+    writer.WriteVideoPacket(packet.get());
+    if (sound) AddSound();
+    progress.Update(++written);
+    if (Interrupted()) throw Failure(output + ": interrupted, nothing written");
+  }
+  av_packet_unref(packet.get());
+  if (read < 0 && read != AVERROR_EOF) throw Failure(part.path + ": " + media::AvErrorText(read));
+  if (got != frames)
+    throw Failure(part.path + ": holds " + std::string(got > frames ? "more than " : "") +
+                  std::to_string(std::min(got, frames)) + " frames, part " + std::to_string(part.info.part) + " of " +
+                  std::to_string(part.info.of) + " should hold " + std::to_string(frames));
+}
+
+// Each part's times start at 0: the packet moves to where the part lies in
+// the pass. Packets come in decoding order, one frame each; some containers
+// keep no decoding times, so they follow from that order and the encoder's
+// reordering.
+void Copier::Place(const OpenedPart &part, std::int64_t got) {
+  const std::int64_t first = part.info.First();
+  if (packet->pts == AV_NOPTS_VALUE) throw Failure(part.path + ": a frame without a time");
+  packet->pts = av_rescale_q(packet->pts, part.video->time_base, av_inv_q(AVRational{pass.rateNum, pass.rateDen})) +
+                first;
+  packet->dts = first + got - 1 - pass.reorder;
+  if (packet->pts < packet->dts) throw Failure(part.path + ": frames reordered further than its encoder said");
+  packet->duration = 1;
+  packet->pos = -1;
+}
+
+void Copier::AddSound() {
+  const media::ClipInfo &si = sound->Info();
+  const AVRational rate{pass.rateNum, pass.rateDen};
+  const std::int64_t r = written;
+  media::AudioBlock block(si.channels, static_cast<int>(media::FrameSample(r + 1, rate, si.sampleRate) -
+                                                        media::FrameSample(r, rate, si.sampleRate)));
+  sound->MixAudio(media::FrameSample(pass.start + r, si.frameRate, si.sampleRate), block, 1.0f);
+  writer.WriteAudio(block);
 }
 
 }  // namespace
@@ -122,72 +184,19 @@ int RunJoin(const Options &o, std::FILE *out) {
   const media::ClipInfo *si = sound ? &sound->Info() : nullptr;
   const AVRational rate{pass.rateNum, pass.rateDen};
 
-  std::unique_ptr<media::ClipWriter> writer;
-  try {
-    const media::WriterSettings settings{output, pass.width, pass.height, rate, "", si ? si->sampleRate : 0,
-                                         si ? si->channels : 0};
-    media::WriterExtras extras;
-    extras.copyVideo = parts.front().video->codecpar;
-    parts.front().video->codecpar->video_delay = pass.reorder;
-    writer = media::OpenClipWriter(settings, extras);
-  } catch (const media::MediaError &e) {
-    throw Failure(output + ": " + e.what());
-  }
+  const media::WriterSettings settings{output, pass.width, pass.height, rate, "", si ? si->sampleRate : 0,
+                                       si ? si->channels : 0};
+  media::WriterExtras extras;
+  extras.copyVideo = parts.front().video->codecpar;
+  parts.front().video->codecpar->video_delay = pass.reorder;
+  const std::unique_ptr<media::ClipWriter> writer = media::OpenClipWriter(settings, extras);
 
-  Progress progress(pass.frames, !o.quiet && isatty(STDERR_FILENO));
-  media::PacketPtr packet = media::NewPacket();
-  std::int64_t r = 0;  // frames of the pass written
-  try {
-    for (OpenedPart &part : parts) {
-      const PartInfo &i = part.info;
-      const AVRational from = part.video->time_base, frames = av_inv_q(rate);
-      // Some containers keep no decoding times: they follow from the order
-      // of the packets and the encoder's reordering.
-      const int delay = pass.reorder;
-      std::int64_t got = 0;
-      int read = 0;
-      while ((read = av_read_frame(part.input.get(), packet.get())) >= 0) {
-        if (packet->stream_index != part.video->index) {
-          av_packet_unref(packet.get());
-          continue;
-        }
-        if (got == 0 && !(packet->flags & AV_PKT_FLAG_KEY))
-          throw Failure(part.path + ": does not begin with a key frame");
-        if (++got > i.End() - i.First()) break;
-        // Each part's times start at 0: move them to where the part lies in
-        // the pass. Packets come in decoding order, one frame each.
-        if (packet->pts == AV_NOPTS_VALUE) throw Failure(part.path + ": a frame without a time");
-        packet->pts = av_rescale_q(packet->pts, from, frames) + i.First();
-        packet->dts = i.First() + got - 1 - delay;
-        if (packet->pts < packet->dts) throw Failure(part.path + ": frames reordered further than its encoder said");
-        packet->duration = 1;
-        packet->pos = -1;
-        writer->WriteVideoPacket(packet.get());
-        if (sound) {
-          media::AudioBlock block(si->channels, static_cast<int>(media::FrameSample(r + 1, rate, si->sampleRate) -
-                                                                 media::FrameSample(r, rate, si->sampleRate)));
-          sound->MixAudio(media::FrameSample(pass.start + r, si->frameRate, si->sampleRate), block, 1.0f);
-          writer->WriteAudio(block);
-        }
-        progress.Update(++r);
-        if (Interrupted()) throw Failure(output + ": interrupted, nothing written");
-      }
-      av_packet_unref(packet.get());
-      if (read < 0 && read != AVERROR_EOF) throw Failure(part.path + ": " + media::AvErrorText(read));
-      if (got != i.End() - i.First())
-        throw Failure(part.path + ": holds " + std::string(got > i.End() - i.First() ? "more than " : "") +
-                      std::to_string(std::min(got, i.End() - i.First())) + " frames, part " + std::to_string(i.part) +
-                      " of " + std::to_string(i.of) + " should hold " + std::to_string(i.End() - i.First()));
-    }
-    writer->Finish();
-  } catch (const media::MediaError &e) {
-    progress.Finish();
-    throw Failure(output + ": " + e.what());
-  } catch (...) {
-    progress.Finish();
-    throw;
+  {
+    Progress progress(pass.frames, !o.quiet && isatty(STDERR_FILENO));
+    Copier copier{output, pass, *writer, sound.get(), progress};
+    for (OpenedPart &part : parts) copier.Copy(part);
   }
-  progress.Finish();
+  writer->Finish();
   if (!o.quiet)
     std::fprintf(out, "wrote %s (%lld frames from %lld parts, %s%s)\n", output.c_str(),
                  static_cast<long long>(pass.frames), static_cast<long long>(pass.of),

@@ -12,6 +12,9 @@ class Progress {
  public:
   // Draws only when enabled (standard error is a terminal and not --quiet).
   Progress(std::int64_t total, bool enabled, std::FILE *out = stderr);
+  ~Progress() { Finish(); }  // ends the bar's line, however the work ended
+  Progress(const Progress &) = delete;
+  Progress &operator=(const Progress &) = delete;
   void Update(std::int64_t done);
   void Finish();
 

@@ -9,7 +9,8 @@ namespace zv::host {
 
 namespace {
 
-bool Is(const struct stat &in, const std::string &path) {
+// True when path names the file in describes: the same device and inode.
+bool NamesSameInode(const struct stat &in, const std::string &path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0 && st.st_dev == in.st_dev && st.st_ino == in.st_ino;
 }
@@ -23,12 +24,12 @@ void RefuseReplacingInput(const std::string &input, const std::string &output, s
     throw Failure(name + ": this is the input " + input + "; writing it would destroy it (choose another output)");
   };
   if (!pictures) {
-    if (Is(in, output)) refuse(output);
+    if (NamesSameInode(in, output)) refuse(output);
     return;
   }
   for (std::int64_t i = 0; i < pictures; ++i) {
     const std::string name = media::SequenceFileName(output, i);
-    if (Is(in, name)) refuse(name);
+    if (NamesSameInode(in, name)) refuse(name);
   }
 }
 

@@ -11,18 +11,19 @@ extern "C" {
 
 namespace zv::media {
 
-std::unique_ptr<AudioReader> AudioReader::Open(const std::string &path, double originSeconds) {
-  std::unique_ptr<AudioReader> reader(new AudioReader(path, originSeconds));
+std::unique_ptr<AudioReader> AudioReader::Open(const std::string &path, const AVInputFormat *format,
+                                               double originSeconds) {
+  std::unique_ptr<AudioReader> reader(new AudioReader(path, format, originSeconds));
   if (!reader->OpenInput()) return nullptr;
   return reader;
 }
 
-AudioReader::AudioReader(const std::string &path, double originSeconds)
-    : path_(path), origin_(originSeconds), packet_(NewPacket()), frame_(NewFrame()) {}
+AudioReader::AudioReader(const std::string &path, const AVInputFormat *format, double originSeconds)
+    : path_(path), format_(format), origin_(originSeconds), packet_(NewPacket()), frame_(NewFrame()) {}
 
 bool AudioReader::OpenInput() {
   AVFormatContext *fmt = nullptr;
-  Check(avformat_open_input(&fmt, path_.c_str(), nullptr, nullptr), "cannot open");
+  Check(avformat_open_input(&fmt, path_.c_str(), format_, nullptr), "cannot open");
   input_.reset(fmt);
   StreamLimits limits(*fmt);
   Check(avformat_find_stream_info(fmt, limits.Get()), "cannot read stream information");

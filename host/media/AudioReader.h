@@ -17,14 +17,16 @@ class AudioReader {
  public:
   // nullptr when the file has no sound stream. Throws MediaError when it has
   // one that cannot be decoded.
-  static std::unique_ptr<AudioReader> Open(const std::string &path, double originSeconds);
+  // format: the file's, known already, so it is not probed again.
+  static std::unique_ptr<AudioReader> Open(const std::string &path, const AVInputFormat *format,
+                                           double originSeconds);
 
   int SampleRate() const { return rate_; }
   int Channels() const { return channels_; }
   void Mix(std::int64_t first, AudioBlock &out, float gain);
 
  private:
-  AudioReader(const std::string &path, double originSeconds);
+  AudioReader(const std::string &path, const AVInputFormat *format, double originSeconds);
   bool OpenInput();
   void DropBefore(std::int64_t first);
   bool DecodeMore();
@@ -32,6 +34,7 @@ class AudioReader {
   std::int64_t BufferEnd() const { return bufStart_ + static_cast<std::int64_t>(buf_.empty() ? 0 : buf_[0].size()); }
 
   std::string path_;
+  const AVInputFormat *format_;
   double origin_;
   InputPtr input_;
   CodecContextPtr decoder_;

@@ -15,13 +15,16 @@ namespace {
 
 // Frames decoded forward rather than seeking, for a jump ahead.
 constexpr std::int64_t kForwardWindow = 48;
-constexpr int kSeekAttempts = 6;
 // Frames in a row that fail to decode before the clip counts as unreadable.
 constexpr int kMaxDecodeFailures = 1000;
 
 }  // namespace
 
 ClipReader::ClipReader(const std::string &path) : path_(path), packet_(NewPacket()) {
+  InFile(path_, [&] { Open(); });
+}
+
+void ClipReader::Open() {
   OpenInput();
   const AVRational guessed = av_guess_frame_rate(input_.get(), stream_, nullptr);
   if (guessed.num > 0 && guessed.den > 0) info_.frameRate = av_inv_q(av_inv_q(guessed));  // reduced
@@ -50,7 +53,7 @@ ClipReader::ClipReader(const std::string &path) : path_(path), packet_(NewPacket
               std::to_string(input_->duration / (AV_TIME_BASE / 1000)) + " ms it announces";
   if (info_.frameCount == 1) info_.frameRate = {30, 1};  // a still picture
 
-  audio_ = AudioReader::Open(path_, t0_ * av_q2d(stream_->time_base));
+  audio_ = AudioReader::Open(path_, input_->iformat, t0_ * av_q2d(stream_->time_base));
   if (audio_) {
     info_.sampleRate = audio_->SampleRate();
     info_.channels = audio_->Channels();
@@ -152,10 +155,8 @@ std::optional<ClipReader::Decoded> ClipReader::DecodeNext() {
       decoderFlushed_ = true;
       continue;
     }
-    if (packet_->stream_index == stream_->index) {
-      const int sent = avcodec_send_packet(decoder_.get(), packet_.get());
-      if (sent < 0 && sent != AVERROR(EAGAIN)) ++decodeErrors_;  // a damaged packet: go on with the next
-    }
+    // A damaged packet is refused: go on with the next.
+    if (packet_->stream_index == stream_->index) avcodec_send_packet(decoder_.get(), packet_.get());
     av_packet_unref(packet_.get());
   }
 }
@@ -228,6 +229,10 @@ const AVFrame *ClipReader::Find(std::int64_t index) {
 }
 
 void ClipReader::ReadFrame(std::int64_t index, const ArgbView &target, Quality quality) {
+  InFile(path_, [&] { Read(index, target, quality); });
+}
+
+void ClipReader::Read(std::int64_t index, const ArgbView &target, Quality quality) {
   if (index < 0 || index >= info_.frameCount)
     throw MediaError("frame " + std::to_string(index) + " is outside the clip (0 to " +
                      std::to_string(info_.frameCount - 1) + ")");
@@ -238,78 +243,7 @@ void ClipReader::ReadFrame(std::int64_t index, const ArgbView &target, Quality q
 }
 
 void ClipReader::MixAudio(std::int64_t first, AudioBlock &out, float gain) {
-  if (audio_) audio_->Mix(first, out, gain);
-}
-
-std::int64_t ClipReader::CountFrames() {
-  std::int64_t last = lastFrameIndex_;
-  const AVRational frameTime = av_inv_q(info_.frameRate);
-  std::int64_t duration = stream_->duration;
-  if (duration == AV_NOPTS_VALUE && input_->duration > 0)
-    duration = av_rescale_q(input_->duration, AV_TIME_BASE_Q, stream_->time_base);
-  const bool seekable = input_->pb && (input_->pb->seekable & AVIO_SEEKABLE_NORMAL);
-  if (duration != AV_NOPTS_VALUE && duration > 0 && seekable) {
-    // Decode from the last key frame to the end; back off when nothing decodes there.
-    std::int64_t back = 0;
-    for (int attempt = 0; attempt < kSeekAttempts + 2; ++attempt) {
-      const std::int64_t ts = t0_ + duration - av_rescale_q(back, frameTime, stream_->time_base);
-      if (ts <= t0_ || !SeekTo(ts)) break;
-      bool any = false;
-      while (auto d = DecodeNext()) {
-        any = true;
-        last = std::max(last, d->index);
-        Consume(*d);
-      }
-      if (any) return last + 1;
-      back = back ? back * 2 : std::max<std::int64_t>(16, av_q2d(info_.frameRate));
-    }
-  }
-  // No way to the end but reading everything.
-  Reopen();
-  while (auto d = DecodeNext()) {
-    last = std::max(last, d->index);
-    Consume(*d);
-  }
-  return last + 1;
-}
-
-bool ClipReader::EndsEarly() const {
-  // The container's duration against the last packet of any stream, so sound
-  // lasting longer than the picture is no false alarm.
-  if (input_->duration <= 0 || input_->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE) return false;
-  AVFormatContext *raw = nullptr;
-  if (avformat_open_input(&raw, path_.c_str(), nullptr, nullptr) < 0) return false;
-  InputPtr probe(raw);
-  StreamLimits limits(*raw);
-  if (avformat_find_stream_info(raw, limits.Get()) < 0) return false;
-  const std::int64_t start = raw->start_time == AV_NOPTS_VALUE ? 0 : raw->start_time;
-  const std::int64_t end = start + raw->duration;
-  const std::int64_t from = std::max(start, end - 3 * AV_TIME_BASE);
-  if (avformat_seek_file(raw, -1, INT64_MIN, from, from, 0) < 0) return false;
-  PacketPtr packet = NewPacket();
-  std::int64_t last = AV_NOPTS_VALUE;
-  while (av_read_frame(raw, packet.get()) >= 0) {
-    const AVStream *st = raw->streams[packet->stream_index];
-    std::int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-    if (ts != AV_NOPTS_VALUE) {
-      ts = av_rescale_q(ts + std::max<std::int64_t>(packet->duration, 0), st->time_base, AV_TIME_BASE_Q);
-      last = last == AV_NOPTS_VALUE ? ts : std::max(last, ts);
-    }
-    av_packet_unref(packet.get());
-  }
-  if (last == AV_NOPTS_VALUE) return true;
-  const std::int64_t slack = std::max<std::int64_t>(AV_TIME_BASE / 5, av_rescale_q(2, av_inv_q(info_.frameRate),
-                                                                                   AV_TIME_BASE_Q));
-  // Some containers (Matroska) announce the time of their end rather than
-  // a length from the start: a file that reaches either is whole.
-  return last < end - slack && last < raw->duration - slack;
-}
-
-std::int64_t ClipReader::DeclaredFrames() const {
-  if (stream_->nb_frames > 0) return stream_->nb_frames;
-  if (stream_->duration != AV_NOPTS_VALUE && stream_->duration > 0)
-    return av_rescale_q_rnd(stream_->duration, stream_->time_base, av_inv_q(info_.frameRate), AV_ROUND_NEAR_INF);
-  return 0;
+  if (audio_) InFile(path_, [&] { audio_->Mix(first, out, gain); });
 }
 
 }  // namespace zv::media

@@ -1,7 +1,9 @@
 // A clip read from a file through FFmpeg: any video its libraries decode, or a
 // single still picture (a one-frame clip). Frames are found by index, exactly:
 // reading on is the fast path; a jump back or far ahead seeks to a key frame
-// before the target and decodes forward; recent frames are cached.
+// before the target and decodes forward; recent frames are cached. The file
+// is opened once for the picture and its length (ClipLength.cpp) and once
+// more for the sound, which is read at its own place.
 #pragma once
 
 #include <memory>
@@ -18,7 +20,7 @@ namespace zv::media {
 
 class ClipReader final : public Clip {
  public:
-  // Throws MediaError with a reason ("no video stream", FFmpeg's text, ...).
+  // Throws MediaError naming path with a reason ("no video stream", FFmpeg's text, ...).
   explicit ClipReader(const std::string &path);
   ~ClipReader() override;
 
@@ -42,6 +44,10 @@ class ClipReader final : public Clip {
     FramePtr frame;
   };
 
+  static constexpr int kSeekAttempts = 6;
+
+  void Open();
+  void Read(std::int64_t index, const ArgbView &target, Quality quality);
   void OpenInput();
   std::optional<Decoded> DecodeNext();
   std::int64_t IndexOf(const AVFrame &frame);
@@ -53,7 +59,8 @@ class ClipReader final : public Clip {
   void Consume(Decoded &d);
   std::int64_t CountFrames();
   std::int64_t DeclaredFrames() const;
-  bool EndsEarly() const;
+  bool EndsEarly();
+  std::int64_t LastPacketEnd();
 
   std::string path_;
   InputPtr input_;
@@ -68,7 +75,6 @@ class ClipReader final : public Clip {
   std::int64_t lastTs_ = AV_NOPTS_VALUE;
   FramePtr lastFrame_;            // the latest frame read on, for indexes no frame carries
   std::int64_t lastFrameIndex_ = -1;
-  int decodeErrors_ = 0;
 
   ClipInfo info_;
   std::string damage_;

@@ -19,11 +19,11 @@ class MuxedWriter final : public ClipWriter {
  public:
   MuxedWriter(const WriterSettings &settings, const WriterExtras &extras, const Container &container);
   ~MuxedWriter() override { Abandon(); }
-  void WriteFrame(const ArgbView &frame) override;
-  void WriteAudio(const AudioBlock &samples) override;
-  void Finish() override;
+  void DoWriteFrame(const ArgbView &frame) override;
+  void DoWriteAudio(const AudioBlock &samples) override;
+  void DoFinish() override;
   void Abandon() override;
-  void WriteVideoPacket(AVPacket *packet) override;
+  void DoWriteVideoPacket(AVPacket *packet) override;
   std::string VideoCodecName() const override {
     return video_ ? video_->Context()->codec->name : avcodec_get_name(videoStream_->codecpar->codec_id);
   }
@@ -55,7 +55,7 @@ class MuxedWriter final : public ClipWriter {
 };
 
 MuxedWriter::MuxedWriter(const WriterSettings &settings, const WriterExtras &extras, const Container &container)
-    : settings_(settings), temp_(TempNameBeside(settings.path)) {
+    : ClipWriter(settings.path), settings_(settings), temp_(TempNameBeside(settings.path)) {
   AVFormatContext *out = nullptr;
   Check(avformat_alloc_output_context2(&out, nullptr, container.format, settings.path.c_str()), "output set-up");
   output_.reset(out);
@@ -132,23 +132,23 @@ void MuxedWriter::DrainVideo() {
   while (video_->Receive(packet_.get())) Write(packet_.get(), video_->Context()->time_base, videoStream_);
 }
 
-void MuxedWriter::WriteFrame(const ArgbView &frame) {
+void MuxedWriter::DoWriteFrame(const ArgbView &frame) {
   video_->Send(frame, frames_++);
   DrainVideo();
   CheckWrites();
 }
 
-void MuxedWriter::WriteVideoPacket(AVPacket *packet) {
+void MuxedWriter::DoWriteVideoPacket(AVPacket *packet) {
   if (video_) throw std::logic_error("coded video given to an encoding writer");
   Write(packet, av_inv_q(settings_.frameRate), videoStream_);
   CheckWrites();
 }
 
-void MuxedWriter::WriteAudio(const AudioBlock &samples) {
+void MuxedWriter::DoWriteAudio(const AudioBlock &samples) {
   if (audio_) audio_->Send(samples, audioSink_);
 }
 
-void MuxedWriter::Finish() {
+void MuxedWriter::DoFinish() {
   if (done_) return;
   try {
     if (video_) {
@@ -175,9 +175,7 @@ void MuxedWriter::Abandon() {
   UnregisterTempFile(temp_);
 }
 
-}  // namespace
-
-EncoderFacts VideoEncoderFacts(const WriterSettings &settings) {
+EncoderFacts FactsOf(const WriterSettings &settings) {
   const Container *container = ContainerFor(settings.path);
   if (!container) return {};
   const AVOutputFormat *format = container->Format();
@@ -188,7 +186,7 @@ EncoderFacts VideoEncoderFacts(const WriterSettings &settings) {
   return {codec->name, encoder.Context()->has_b_frames};
 }
 
-std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings, const WriterExtras &extras) {
+std::unique_ptr<ClipWriter> Open(const WriterSettings &settings, const WriterExtras &extras) {
   if (settings.width <= 0 || settings.height <= 0) throw MediaError("empty picture size");
   const Container *container = ContainerFor(settings.path);
   RemoveStaleTempFiles(settings.path);
@@ -196,13 +194,27 @@ std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings, const
   return std::make_unique<MuxedWriter>(settings, extras, *container);
 }
 
-void CheckOutputSize(const WriterSettings &settings) {
+void CheckSize(const WriterSettings &settings) {
   if (settings.width <= 0 || settings.height <= 0) throw MediaError("empty picture size");
   const Container *container = ContainerFor(settings.path);
   if (!container) return CheckPictureSize(settings.width, settings.height);
   const AVOutputFormat *format = container->Format();
   CheckEncoderTakes(VideoCodecFor(format, settings.videoCodec), settings.width, settings.height, settings.frameRate,
                     format->flags & AVFMT_GLOBALHEADER);
+}
+
+}  // namespace
+
+EncoderFacts VideoEncoderFacts(const WriterSettings &settings) {
+  return InFile(settings.path, [&] { return FactsOf(settings); });
+}
+
+std::unique_ptr<ClipWriter> OpenClipWriter(const WriterSettings &settings, const WriterExtras &extras) {
+  return InFile(settings.path, [&] { return Open(settings, extras); });
+}
+
+void CheckOutputSize(const WriterSettings &settings) {
+  InFile(settings.path, [&] { CheckSize(settings); });
 }
 
 }  // namespace zv::media

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "media/Clip.h"
 #include "media/FFmpeg.h"
@@ -29,18 +30,37 @@ struct WriterExtras {
   const AVCodecParameters *copyVideo = nullptr;
 };
 
+// Every MediaError a writer throws names its output (settings.path).
 class ClipWriter {
  public:
+  explicit ClipWriter(std::string path) : path_(std::move(path)) {}
   virtual ~ClipWriter() = default;
-  virtual void WriteFrame(const ArgbView &frame) = 0;
+  void WriteFrame(const ArgbView &frame) {
+    InFile(path_, [&] { DoWriteFrame(frame); });
+  }
   // The next samples of the sound track (planar float at the settings' rate).
-  virtual void WriteAudio(const AudioBlock &samples) = 0;
+  void WriteAudio(const AudioBlock &samples) {
+    InFile(path_, [&] { DoWriteAudio(samples); });
+  }
   // A coded packet for a writer opened with copyVideo, its times in frames.
-  virtual void WriteVideoPacket(AVPacket *packet) = 0;
-  virtual void Finish() = 0;
+  void WriteVideoPacket(AVPacket *packet) {
+    InFile(path_, [&] { DoWriteVideoPacket(packet); });
+  }
+  void Finish() {
+    InFile(path_, [&] { DoFinish(); });
+  }
   // Removes what was written; also what destroying an unfinished writer does.
   virtual void Abandon() = 0;
   virtual std::string VideoCodecName() const = 0;
+
+ protected:
+  virtual void DoWriteFrame(const ArgbView &frame) = 0;
+  virtual void DoWriteAudio(const AudioBlock &samples) = 0;
+  virtual void DoWriteVideoPacket(AVPacket *packet) = 0;
+  virtual void DoFinish() = 0;
+
+ private:
+  std::string path_;
 };
 
 // Throws MediaError: unknown container or encoder, an encoder the container

@@ -15,12 +15,34 @@ extern "C" {
 
 namespace zv::media {
 
-// A failure of reading or writing media; what() is a short reason without the
-// file name, which the caller adds.
+// A failure of reading or writing media: what() is a short reason; File()
+// names the file it concerns once the reader or writer of that file has
+// passed it on (InFile).
 class MediaError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+  const std::string &File() const { return file_; }
+  // "file: reason", or the reason alone when no file is known.
+  std::string Message() const { return file_.empty() ? what() : file_ + ": " + what(); }
+  void NameFile(const std::string &path) {
+    if (file_.empty()) file_ = path;
+  }
+
+ private:
+  std::string file_;
 };
+
+// Runs work; a MediaError it throws leaves naming path, unless it already
+// names a file.
+template <class F>
+decltype(auto) InFile(const std::string &path, F &&work) {
+  try {
+    return work();
+  } catch (MediaError &e) {
+    e.NameFile(path);
+    throw;
+  }
+}
 
 std::string AvErrorText(int err);
 // True for errors of the file system (full disk, permissions, I/O) rather

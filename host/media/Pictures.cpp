@@ -35,10 +35,10 @@ class PictureSequenceWriter final : public ClipWriter {
  public:
   explicit PictureSequenceWriter(const WriterSettings &settings);
   ~PictureSequenceWriter() override { Abandon(); }
-  void WriteFrame(const ArgbView &frame) override;
-  void WriteAudio(const AudioBlock &) override {}  // pictures carry no sound
-  void WriteVideoPacket(AVPacket *) override { throw MediaError("pictures cannot take coded video"); }
-  void Finish() override;
+  void DoWriteFrame(const ArgbView &frame) override;
+  void DoWriteAudio(const AudioBlock &) override {}  // pictures carry no sound
+  void DoWriteVideoPacket(AVPacket *) override { throw MediaError("pictures cannot take coded video"); }
+  void DoFinish() override;
   void Abandon() override;
   std::string VideoCodecName() const override { return "png"; }
 
@@ -51,7 +51,8 @@ class PictureSequenceWriter final : public ClipWriter {
   bool done_ = false;
 };
 
-PictureSequenceWriter::PictureSequenceWriter(const WriterSettings &settings) : settings_(settings) {
+PictureSequenceWriter::PictureSequenceWriter(const WriterSettings &settings)
+    : ClipWriter(settings.path), settings_(settings) {
   // Fail now, not after the first frame, when the folder cannot take files.
   const std::string probe = TempNameBeside(settings.path, -1);
   std::FILE *f = std::fopen(probe.c_str(), "wb");
@@ -61,7 +62,7 @@ PictureSequenceWriter::PictureSequenceWriter(const WriterSettings &settings) : s
   series_ = RegisterTempSeries(settings.path);
 }
 
-void PictureSequenceWriter::WriteFrame(const ArgbView &frame) {
+void PictureSequenceWriter::DoWriteFrame(const ArgbView &frame) {
   const std::vector<std::uint8_t> png = EncodePng(frame);
   const int serial = static_cast<int>(temps_.size()) + 1;
   const std::string temp = TempNameBeside(settings_.path, serial);
@@ -74,7 +75,7 @@ void PictureSequenceWriter::WriteFrame(const ArgbView &frame) {
   if (err) throw MediaError("cannot write: " + std::string(std::strerror(err)));
 }
 
-void PictureSequenceWriter::Finish() {
+void PictureSequenceWriter::DoFinish() {
   if (done_) return;
   // A name taken by a folder fails before any picture moves, so a failed
   // sequence leaves none of its pictures behind.
@@ -135,9 +136,11 @@ std::unique_ptr<ClipWriter> OpenPictureSequence(const WriterSettings &settings) 
 void CheckPictureSize(int width, int height) { CheckEncoderTakes(PngEncoder(), width, height, {1, 1}, false); }
 
 void WritePng(const std::string &path, const ArgbView &image) {
-  const std::vector<std::uint8_t> png = EncodePng(image);
-  RemoveStaleTempFiles(path);
-  WriteFileAtomically(path, png.data(), png.size());
+  InFile(path, [&] {
+    const std::vector<std::uint8_t> png = EncodePng(image);
+    RemoveStaleTempFiles(path);
+    WriteFileAtomically(path, png.data(), png.size());
+  });
 }
 
 }  // namespace zv::media
