@@ -5,6 +5,7 @@
 #include <MacTypes.h>
 #include <QuickDraw.h>
 #include <CoreFoundation.h>
+#include <ZorvaneVersion.h>
 
 #include <bit>
 
@@ -70,7 +71,7 @@ inline constexpr const char *cMyPluginName = "zorvane";
 inline constexpr const char *cMyClearName = "Zorvane";
 inline constexpr const char *cMyBundleID = "com.dravik.kelvora.zorvane";
 inline constexpr const char *cPlugVersion =
-    std::endian::native == std::endian::little ? "3.0.0 (i386 Universal)" : "3.0.0 (PPC Universal)";
+    std::endian::native == std::endian::little ? ZORVANE_VERSION " (i386 Universal)" : ZORVANE_VERSION " (PPC Universal)";
 
 inline constexpr int cUsesSlider[6] = {1, 1, 1, 0, 0, 0};
 inline constexpr int cUsesColor[6] = {0, 0, 0, 0, 0, 0};

@@ -6,6 +6,7 @@
 
 #include "FilterParams.h"
 #include "FilterRoad.h"
+#include "ZorvaneVersion.h"
 
 extern "C" {
 #include <frei0r.h>  // declares C functions without saying so
@@ -106,8 +107,8 @@ void f0r_get_plugin_info(f0r_plugin_info_t *info) {
   info->plugin_type = F0R_PLUGIN_TYPE_FILTER;
   info->color_model = F0R_COLOR_MODEL_RGBA8888;
   info->frei0r_version = FREI0R_MAJOR_VERSION;
-  info->major_version = 3;
-  info->minor_version = 0;
+  info->major_version = ZORVANE_VERSION_MAJOR;
+  info->minor_version = ZORVANE_VERSION_MINOR;
   info->num_params = kParamCount;
   info->explanation =
       "Zorvane as a frei0r filter: raises red, green and blue inside a rectangle to at least three floors. No fades "

@@ -32,6 +32,11 @@ const CommandDef kCommands[] = {
     {"info", Operands::None, nullptr, "the plug-in's description and the stored settings", RunInfo, nullptr},
     {"join", Operands::Parts, "--output", "the parts of one render pass as one clip, with its sound", RunJoin,
      CheckJoin},
+    {"hosts", Operands::None, nullptr,
+     "whether ffmpeg, GStreamer, melt, Kdenlive and Shotcut find the installed filters; the line that fixes each",
+     RunHosts, nullptr},
+    {"--version", Operands::None, nullptr, "the version of zorvane, its bundle and its filters (also -V)", RunVersion,
+     nullptr},
 };
 
 const OptionDef kOptions[] = {
@@ -70,7 +75,10 @@ const OptionDef kOptions[] = {
     {"--plugin", nullptr, "BUNDLE", "render thumbnail configure info",
      "the plug-in bundle (default: the one installed beside zorvane)",
      [](Options &o, const std::string &v) { o.plugin = v; }},
-    {"--quiet", nullptr, nullptr, "render thumbnail join", "no progress bar and no summary line",
+    {"--prefix", nullptr, "DIR", "hosts", "for an install under DIR (default: the one zorvane runs from)",
+     [](Options &o, const std::string &v) { o.prefix = v; }},
+    {"--quiet", nullptr, nullptr, "render thumbnail join hosts",
+     "no progress bar and no summary line; hosts: only those that miss the filters",
      [](Options &o, const std::string &) { o.quiet = true; }},
 };
 

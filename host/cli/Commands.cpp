@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "Failure.h"
+#include "ZorvaneVersion.h"
 #include "cli/Clips.h"
 #include "cli/Interrupt.h"
 #include "cli/SameFile.h"
@@ -117,6 +118,11 @@ int RunConfigure(const Options &o, std::FILE *out) {
   PluginDriver driver(bundle.Entry(), session);
   driver.PressButton(info.frameCount, o.frame, info.width, info.height);
   if (toolkit.Stop() != 0) throw Failure(o.script.value_or("the dialog") + ": the script failed");
+  return 0;
+}
+
+int RunVersion(const Options &, std::FILE *out) {
+  std::fprintf(out, "zorvane %s\n", ZORVANE_VERSION);
   return 0;
 }
 

@@ -12,7 +12,9 @@ int RunInfo(const Options &options, std::FILE *out);
 int RunRender(const Options &options, std::FILE *out);  // in Render.cpp
 int RunThumbnail(const Options &options, std::FILE *out);
 int RunConfigure(const Options &options, std::FILE *out);
-int RunJoin(const Options &options, std::FILE *out);  // in Join.cpp
+int RunJoin(const Options &options, std::FILE *out);   // in Join.cpp
+int RunHosts(const Options &options, std::FILE *out);  // in Hosts.cpp
+int RunVersion(const Options &options, std::FILE *out);
 
 // Parses and runs; prints the one-line error and returns the exit status.
 int RunZorvane(int argc, char **argv);

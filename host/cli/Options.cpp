@@ -104,7 +104,7 @@ Options ParseOptions(const std::vector<std::string> &args) {
   Options o;
   if (args.empty()) throw UsageError("no command given");
   if (IsHelp(args[0]) || args[0] == "help") return o;
-  o.command = FindCommand(args[0]);
+  o.command = FindCommand(args[0] == "-V" ? "--version" : args[0]);
   if (!o.command) throw UsageError("unknown command '" + args[0] + "'");
 
   std::vector<std::string> given;  // the options given, as spelt

@@ -53,6 +53,7 @@ struct Options {
   std::optional<std::string> sound;                            // join: where the sound comes from
   std::string vcodec;
   std::string plugin;
+  std::optional<std::string> prefix;  // hosts: an install under this prefix
   bool proxy = false;
   bool quiet = false;
 };
