@@ -1,11 +1,9 @@
-// Colours, numbers, strings and the alerts.
+// Colours, strings and the alerts.
 #include "Scripted.h"
 #include "commonprocs.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <array>
 #include <functional>
 #include <string>
@@ -24,11 +22,8 @@ TEST(Colors, PackingAndUnpacking) {
   EXPECT_EQ(RGBColor2LongInt(LongInt2RGBColor(static_cast<SInt32>(0xAB123456))), 0x123456);  // the low 24 bits
 }
 
-TEST(Strings, NumbersAndJoinsCutAt255) {
+TEST(Strings, JoinsCutAt255) {
   Str255 s;
-  Num2Text(-42, s);
-  EXPECT_EQ(Text(s), "-42");
-
   CopyC2PStr(std::string(250, 'a'), s);
   AppendCStr(s, "0123456789");
   EXPECT_EQ(s[0], 255);

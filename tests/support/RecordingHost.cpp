@@ -85,7 +85,7 @@ struct Callbacks {
   static HYPluginResult Blit(PixMapHandle src, PixMapHandle dst, const Rect *srcRect, const Rect *dstRect,
                              SInt16 opacity) {
     HYPluginResult result = kPluginOK;
-    if (!gHost || gHost->Answer({Callback::Blit, 0, 0, 0, 0, opacity}, result))
+    if (!gHost || gHost->Answer({Callback::Blit}, result))
       result = zv::blend::BlitPixMaps(src, dst, srcRect, dstRect, opacity);
     return result;
   }

@@ -22,7 +22,6 @@ struct CallRecord {
   SInt32 frame = 0;                  // GetFrame
   SInt16 width = 0, height = 0;      // GetFrame
   SInt16 quality = 0;                // GetFrame
-  SInt16 opacity = 0;                // Blit
 };
 
 // Paints frame `index` of the clip into an image of the requested size.
