@@ -19,7 +19,9 @@ moduledir=$(pkg-config --variable=moduledir mlt-framework-7)
 for f in usr/bin/zorvane usr/lib/zorvane/libzorvane-platform.so usr/lib/zorvane/Zorvane.bundle/Contents/Info.plist \
          usr/lib/zorvane/Zorvane.bundle/Contents/Linux/zorvane.so usr/lib/zorvane/Zorvane.bundle/Contents/Resources/manual.pdf \
          usr/lib/frei0r-1/zorvane.so "${moduledir#/}/libmltzorvane.so" "${moduledir#/}/zorvane/filter_zorvane.yml" \
-         usr/share/kdenlive/effects/zorvane.xml usr/share/man/man1/zorvane.1.gz usr/share/doc/zorvane/copyright; do
+         usr/share/kdenlive/effects/zorvane.xml usr/share/kdenlive/effects/frei0r_zorvane.xml \
+         usr/share/shotcut/qml/filters/zorvane/meta_zorvane.qml usr/share/shotcut/qml/filters/zorvane/ui.qml \
+         usr/share/shotcut/qml/filters/zorvane/vui.qml usr/share/man/man1/zorvane.1.gz usr/share/doc/zorvane/copyright; do
   [ -e "$tmp/root/$f" ] || fail "the package lacks /$f"
 done
 grep -q "<string>$version</string>" "$tmp/root/usr/lib/zorvane/Zorvane.bundle/Contents/Info.plist" ||
