@@ -27,6 +27,13 @@ else
   for source in "$root"/fuzz/targets/*.cpp; do targets+=("$(basename "$source" .cpp)"); done
 fi
 
+# The version header the build generates, made here from the same template.
+version=$(sed -n 's/^project(Zorvane VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+mkdir -p "$out/generated"
+sed -e "s/@PROJECT_VERSION@/$version/" -e "s/@PROJECT_VERSION_MAJOR@/${version%%.*}/" \
+  -e "s/@PROJECT_VERSION_MINOR@/$(cut -d. -f2 <<<"$version")/" \
+  "$root/cmake/ZorvaneVersion.h.in" > "$out/generated/ZorvaneVersion.h"
+
 share=$(( seconds / ${#targets[@]} ))
 [ "$share" -ge 1 ] || share=1
 
@@ -43,7 +50,7 @@ for name in "${targets[@]}"; do
   if [ -n "$packages" ]; then read -ra libs <<< "$(pkg-config --libs $packages)"; fi
   echo "== $name: building"
   "$cxx" -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    -I"$root/platform/include" -I"$root/platform" -I"$root/hostapi" -I"$root/plugin" \
+    -I"$root/platform/include" -I"$root/platform" -I"$root/hostapi" -I"$root/plugin" -I"$out/generated" \
     "$source" "${sources[@]}" "${libs[@]}" -o "$work/$name"
 
   if [ -x "$root/fuzz/targets/$name.seeds.sh" ]; then

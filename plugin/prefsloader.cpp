@@ -50,7 +50,7 @@ short OpenPrefsFile(SInt8 permission, OSErr *err) {
 }
 
 Boolean SaveFailed(OSErr err) {
-  lgLastSaveError = err != noErr ? err : ioErr;
+  lgLastSaveError = err != noErr ? err : OSErr{ioErr};
   return false;
 }
 
