@@ -133,10 +133,10 @@ TEST(PrefsFile, AnUnreadableRecordOrFileStaysUntilTheUserStores) {
   TempPreferences prefs;
   PLUGINDATAREC c = Sample();
   std::vector<std::string> unreadable;
-  FSSpec spec;
-  ASSERT_EQ(zv::FSSpecOfPath(prefs.PrefsFile(), &spec), fnfErr);  // not there yet
+  FSSpec prefsFile;
+  ASSERT_EQ(zv::FSSpecOfPath(prefs.PrefsFile(), &prefsFile), fnfErr);  // not there yet
   for (Size n : {0, 1, 395}) {  // records of no, one and an odd number of bytes
-    const short ref = FSpOpenResFile(&spec, fsRdWrPerm);
+    const short ref = FSpOpenResFile(&prefsFile, fsRdWrPerm);
     Handle record = NewHandleClear(n);
     Config2Save(&c, record);
     AddResource(record, kPref, 1, nullptr);
