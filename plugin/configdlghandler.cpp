@@ -115,7 +115,7 @@ void SetupDialog(WindowRef theWindow, PLUGINDATAPTR theConfig) {
   // A type the pop-up does not offer opens the NTSC window, so it shows NTSC.
   const SInt16 mediaType = theConfig->MEDIATYPE;
   const bool offered = mediaType >= kMediaNTSC && mediaType <= kMediaHD;
-  SimpleSetControlValueByID(theWindow, kMediaSig, 1, offered ? mediaType : kMediaNTSC);
+  SimpleSetControlValueByID(theWindow, kMediaSig, 1, offered ? mediaType : SInt16{kMediaNTSC});
   // The rectangle is not put through the editor's pixels here: each opening
   // would move its edges a pixel towards the origin. One that is not finite
   // (a damaged record) shows, and is stored, as the whole frame.

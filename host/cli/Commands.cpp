@@ -87,7 +87,7 @@ int RunInfo(const Options &o, std::FILE *out) {
 
 int RunThumbnail(const Options &o, std::FILE *out) {
   InstallInterruptHandlers(*o.output);
-  if (o.size) media::CheckOutputSize({*o.output, o.size->first, o.size->second});
+  if (o.size) media::CheckOutputSize({.path = *o.output, .width = o.size->first, .height = o.size->second});
   PluginBundle bundle(FindBundle(o.plugin));
   OpenedClip c = OpenClip(o);
   const media::ClipInfo &info = c.clip->Info();
@@ -95,7 +95,7 @@ int RunThumbnail(const Options &o, std::FILE *out) {
     throw Failure(c.name + ": --at " + std::to_string(o.at) + " is beyond " + LastFrameText(info.frameCount));
   const auto [width, height] = o.size.value_or(std::pair{info.width, info.height});
   if (o.input) RefuseReplacingInput(*o.input, *o.output);
-  if (!o.size) media::CheckOutputSize({*o.output, width, height});
+  if (!o.size) media::CheckOutputSize({.path = *o.output, .width = width, .height = height});
   HostSession session(c.clip.get(), c.name);
   PluginDriver driver(bundle.Entry(), session);
   media::ArgbImage picture(width, height);

@@ -30,8 +30,8 @@ struct RenderPlan {
   int width = 0, height = 0;
   bool sequence = false;  // one picture per frame
   bool sound = false;
-  PassSpec pass;
-  PartInfo part;  // of a --part pass
+  PassSpec pass{};
+  PartInfo part{};  // of a --part pass
   std::int64_t Rendered() const { return pass.end < 0 ? frames : pass.end - pass.first; }
 };
 
@@ -56,7 +56,7 @@ void RefuseDamage(const Options &o, const RenderPlan &p) {
 }
 
 RenderPlan PlanRender(const Options &o, const std::string &output) {
-  RenderPlan p{output, OpenClip(o)};
+  RenderPlan p{.output = output, .clip = OpenClip(o)};
   const media::ClipInfo &info = p.clip.clip->Info();
   const std::int64_t count = info.frameCount;
   const std::string &name = p.clip.name;

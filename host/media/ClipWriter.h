@@ -19,7 +19,7 @@ struct WriterSettings {
   int width = 0;
   int height = 0;
   AVRational frameRate{30, 1};
-  std::string videoCodec;  // empty: the container's usual one
+  std::string videoCodec{};  // empty: the container's usual one
   int sampleRate = 0;      // 0: no sound track
   int channels = 0;
 };
