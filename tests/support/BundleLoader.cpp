@@ -4,8 +4,6 @@
 
 namespace zv::test {
 
-std::string BuiltBundlePath() { return ZORVANE_TEST_BUNDLE_PATH; }
-
 BundleLoader::BundleLoader(const std::string &bundlePath) {
   CFURLRef url = CFURLCreateFromFileSystemRepresentation(
       kCFAllocatorDefault, reinterpret_cast<const UInt8 *>(bundlePath.c_str()),

@@ -22,7 +22,4 @@ class BundleLoader {
   CFBundleRefNum resources_ = -1;
 };
 
-// The bundle of this build.
-std::string BuiltBundlePath();
-
 }  // namespace zv::test

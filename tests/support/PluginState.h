@@ -55,7 +55,7 @@ class PluginTest : public testing::Test {
   }
 
   TempPreferences prefs_;
-  BundleLoader resources_{BuiltBundlePath()};
+  BundleLoader resources_{ZORVANE_BUNDLE_PATH};
   std::unique_ptr<RecordingHost> host_;
 };
 
