@@ -125,6 +125,8 @@ TEST_F(Dialog, ANoticeAndNoDialogWhenTheHostHasNoFrame) {
 
 // ---- OK, Cancel and the buttons -------------------------------------------
 
+// The script ends in the About window, so input running out cancels both
+// windows, the inner and then the dialog.
 TEST_F(Dialog, CancelAfterEditsAndMediaSwitchesPutsEverythingBack) {
   Master()->MEDIATYPE = kMediaPAL;
   Master()->SLIDERS[0] = 33;
@@ -135,7 +137,8 @@ TEST_F(Dialog, CancelAfterEditsAndMediaSwitchesPutsEverythingBack) {
   Drive("expect-window configPAL\nexpect-text Lgnd 1 \"33%\"\nset-slider Sldr 1 90\n"
         "drag-control Clip 1 0.5 0.5 0.6 0.7\nclick-control Keep 1\n"
         "choose-item Medi 1 3\nexpect-window configHD\nexpect-text Lgnd 1 \"90%\"\nset-slider Sldr 2 10\n"
-        "choose-item Medi 1 1\nexpect-window configNTSC\nclick-control Rset 1\nclick-control 'not!' 1\n");
+        "choose-item Medi 1 1\nexpect-window configNTSC\nclick-control Rset 1\nclick-control Info 1\n"
+        "expect-window about\nexpect-text Vers 1 \"Version " + std::string(cPlugVersion) + "\"\n");
   EXPECT_EQ(MasterBytes(), before);
   EXPECT_EQ(Slurp(prefs_.PrefsFile()), stored);
   // The preview frame was asked for at the PAL size, and only once.

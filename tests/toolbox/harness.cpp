@@ -7,8 +7,6 @@ Recorded gRec;
 
 namespace {
 
-IBNibRef gNib = nullptr;
-
 OSStatus CommandHandler(EventHandlerCallRef, EventRef event, void *userData) {
   HICommand cmd;
   if (GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof cmd, nullptr, &cmd) != noErr)
@@ -19,17 +17,6 @@ OSStatus CommandHandler(EventHandlerCallRef, EventRef event, void *userData) {
   gRec.commands.push_back(text);
   if (text == "ok  " || text == "not!") {
     QuitAppModalLoopForWindow(window);
-    return noErr;
-  }
-  if (text == "Info") {  // a second modal window inside this one's loop
-    WindowRef about = nullptr;
-    if (CreateWindowFromNib(gNib, CFSTR("about"), &about) != noErr) return eventNotHandledErr;
-    EventTypeSpec theSpec = {kEventClassCommand, kEventCommandProcess};
-    InstallEventHandler(GetWindowEventTarget(about), NewEventHandlerUPP(CommandHandler), 1, &theSpec, about, nullptr);
-    ShowWindow(about);
-    BringToFront(about);
-    RunAppModalLoopForWindow(about);
-    DisposeWindow(about);
     return noErr;
   }
   return eventNotHandledErr;
@@ -54,7 +41,6 @@ void ToolkitTest::SetUp() {
   scriptPath_ = dir_ + "/test.script";
   logPath_ = dir_ + "/log.txt";
   ASSERT_EQ(zv::CreateNibReferenceFromFile(ZORVANE_SOURCE_DIR "/tests/toolbox/data/demo.nib", &nib_), noErr) << zv::NibErrorMessage();
-  gNib = nib_;
 }
 
 void ToolkitTest::TearDown() {
