@@ -10,22 +10,12 @@ struct CGImage final : zv::cf::Object {
 
 extern "C" {
 
-CGImageRef CGImageCreateBlank(size_t width, size_t height) { return new CGImage(width, height); }
-
 CGImageRef CGImageCreateCopy(CGImageRef image) {
   return image != nullptr ? new CGImage(image->width, image->height) : nullptr;
-}
-
-CGImageRef CGImageRetain(CGImageRef image) {
-  if (image != nullptr) image->Retain();
-  return image;
 }
 
 void CGImageRelease(CGImageRef image) {
   if (image != nullptr) image->Release();
 }
-
-size_t CGImageGetWidth(CGImageRef image) { return image != nullptr ? image->width : 0; }
-size_t CGImageGetHeight(CGImageRef image) { return image != nullptr ? image->height : 0; }
 
 }  // extern "C"

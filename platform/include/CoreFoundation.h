@@ -59,12 +59,8 @@ CFStringRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef
 /* Image references. The stand-in holds a size only: configurations copy and
    release them, nothing here draws them. */
 typedef struct CGImage *CGImageRef;
-CGImageRef CGImageCreateBlank(size_t width, size_t height);
 CGImageRef CGImageCreateCopy(CGImageRef image);
-CGImageRef CGImageRetain(CGImageRef image);
 void CGImageRelease(CGImageRef image);
-size_t CGImageGetWidth(CGImageRef image);
-size_t CGImageGetHeight(CGImageRef image);
 
 ZV_EXTERN_C_END
 
