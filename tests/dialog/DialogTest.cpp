@@ -3,11 +3,6 @@
 // configuration, the stored one and the frames the host was asked for.
 #include "PluginState.h"
 #include "Scripted.h"
-#include "clipCTRL.h"
-#include "colorCTRL.h"
-#include "commonprocs.h"
-#include "configdlghandler.h"
-#include "pictCTRL.h"
 
 #include <algorithm>
 #include <cmath>
@@ -244,44 +239,6 @@ TEST_F(Dialog, FrameEditorDrags) {
     EXPECT_EQ(Master()->KEEPPROPS, d.keepProps);
     EXPECT_EQ(std::memcmp(&Master()->ENDREL, &endBefore, sizeof endBefore), 0);
   }
-}
-
-// ---- Colour boxes ---------------------------------------------------------
-
-// The dialog's windows hide their colour boxes, so this runs the window as
-// the dialog does and shows two boxes before handing it to the script.
-TEST_F(Dialog, AColourPickedInAShownBoxReachesTheConfigurationWithLowBytesZero) {
-  Master()->COLORS[1] = {0x12AB, 0x34CD, 0x56EF};
-  Image source(720, 480), preview(720, 480);
-  gTheConfig = Master();
-  gConfigWorkSpace = {.THECONFIG = Master(), .IMOVIEPARAMS = &host_->Params(), .SOURCECLIP = source.gw(),
-                      .THEFXCLIP = preview.gw(), .ACTIVEREL = 1};
-  RegisterColorBox();
-  RegisterClipCtrl();
-  RegisterPictureControl();
-  const std::string lines = "click-control Colr 1\nexpect-window colorpicker\n"
-                            "set-slider pick 1 200\nset-slider pick 2 100\nset-slider pick 3 7\nclick-control pick 6\n"
-                            "expect-value Colr 1 13132807\n"  // 0xC86407
-                            // cancelled: the box's command still comes
-                            "click-control Colr 2\nexpect-window colorpicker\nclick-control pick 7\n"
-                            "click-control 'ok  ' 1\n";
-  ASSERT_EQ(Scripted(prefs_.Folder(), lines, [&] {
-    WindowRef w = OpenNibWindowFromCFBundle(cMyBundleID, cMyPluginName, "configNTSC");
-    const EventTypeSpec command = {kEventClassCommand, kEventCommandProcess};
-    InstallEventHandler(GetWindowEventTarget(w), NewEventHandlerUPP(TheDialogHandler), 1, &command, w, nullptr);
-    SetupDialog(w, Master());
-    for (ControlRef box : {gConfigWorkSpace.COLORS[0], gConfigWorkSpace.COLORS[1]}) ShowControl(box);
-    ShowWindow(w);
-    RunAppModalLoopForWindow(w);
-    DisposeWindow(w);
-  }, log_), 0) << log_;
-  UnregisterClipCtrl();
-  UnregisterColorBox();
-  UnregisterPictureControl();
-  gConfigWorkSpace = {};
-  gTheConfig = nullptr;
-  const RGBColor want[2] = {{200 * 256, 100 * 256, 7 * 256}, {0x1200, 0x3400, 0x5600}};
-  EXPECT_EQ(std::memcmp(Master()->COLORS, want, sizeof want), 0);
 }
 
 }  // namespace
