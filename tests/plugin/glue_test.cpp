@@ -186,7 +186,7 @@ TEST_F(Glue, RendersExactlyIntoAFrameRectangleAwayFromTheOriginAndOnlyFramesOfTh
   // The pass keeps its images: a frame of another size, and a pass begun
   // again on the same state, get images of their own.
   for (const Rect r : {Rect{0, 0, 13, 41}, Rect{2, 1, 8, 10}}) {
-    if (r.top) ASSERT_EQ(host_->Send(kPlugInitialize), kPluginOK);
+    if (r.top) { ASSERT_EQ(host_->Send(kPlugInitialize), kPluginOK); }
     host_->SetOutput(50, 30, r);
     ASSERT_EQ(host_->RenderFrame(1), kPluginOK);
     ExpectRendered(host_->Output(), 21, r, 191);
@@ -223,8 +223,8 @@ TEST_F(Glue, FailuresAreReportedAndEveryFrameGoesBack) {
     ZVFailNewGWorldAfter(-1);
     EXPECT_EQ(host_->OutstandingFrames(), 0u);
     EXPECT_EQ(host_->CallsOf(Callback::ReleaseFrame).size(), 1u);
-    if (!which || which == Callback::Blit) EXPECT_TRUE(host_->CallsOf(Callback::MixAudio).empty());
-    if (!which) EXPECT_TRUE(host_->CallsOf(Callback::Blit).empty());
+    if (!which || which == Callback::Blit) { EXPECT_TRUE(host_->CallsOf(Callback::MixAudio).empty()); }
+    if (!which) { EXPECT_TRUE(host_->CallsOf(Callback::Blit).empty()); }
     EXPECT_EQ(PixelAt(host_->Output(), 2, 2) != Pixel({0, 0, 0, 0}), outputTouched);
     host_->Send(kPlugTerminate);
   }

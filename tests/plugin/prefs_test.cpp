@@ -249,7 +249,7 @@ TEST(PrefsFile, StartUpsRacingAnOkKeepTheConfirmedSettings) {
     TempPreferences prefs("/var/tmp");
     PLUGINDATAREC older = Sample(), stored{};
     older.SLIDERS[0] = 7;
-    if (trial % 2 == 1) ASSERT_TRUE(SaveConfig(&older));
+    if (trial % 2 == 1) { ASSERT_TRUE(SaveConfig(&older)); }
     int go[2];
     ASSERT_EQ(pipe(go), 0);
     for (int k = 0; k < 5; ++k) {

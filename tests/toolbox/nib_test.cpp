@@ -63,11 +63,11 @@ TEST(Nib, FaultsNameFileLineAndFaultAndRangesHoldAtTheirEnds) {
     SCOPED_TRACE(body);
     IBNibRef ref = nullptr;
     std::string path;
-    EXPECT_EQ(Read(body, &ref, &path), line ? kIBCarbonRuntimeMalformedNib : noErr);
+    EXPECT_EQ(Read(body, &ref, &path), line ? OSStatus{kIBCarbonRuntimeMalformedNib} : OSStatus{noErr});
     EXPECT_EQ(ref != nullptr, line == 0);
     if (ref) DisposeNibReference(ref);
     const std::string want = path + ":" + std::to_string(line) + ": " + fault;
-    if (line) EXPECT_EQ(zv::NibErrorMessage().substr(0, want.size()), want);
+    if (line) { EXPECT_EQ(zv::NibErrorMessage().substr(0, want.size()), want); }
     std::filesystem::remove(path);
   }
 }
