@@ -4,13 +4,11 @@
 
 #include <cstdint>
 
-#include "PlatformTesting.h"
-#include "QuickDraw.h"
-#include "quickdraw_support.h"
+#include "../support/TestImages.h"
 
-using qdtest::Image;
-using qdtest::PortScope;
-using qdtest::Px;
+using zv::test::Image;
+using zv::test::Pixel;
+using zv::test::PortScope;
 
 namespace {
 
@@ -19,7 +17,7 @@ GWorldPtr const kStale = reinterpret_cast<GWorldPtr>(std::uintptr_t{0x10});
 TEST(QuickDrawImage, LayoutBoundsAndZeroedBuffer) {
   for (short width : {1, 3, 4, 5, 9, 720}) {
     SCOPED_TRACE(width);
-    Image img(10, -3, 14, static_cast<short>(-3 + width));
+    Image img(Rect{10, -3, 14, static_cast<short>(-3 + width)});
     const long rb = img.rowBytes();
     EXPECT_TRUE(rb % 16 == 0 && rb >= 4L * width && rb < 4L * width + 16) << rb;
     auto *base = reinterpret_cast<std::uint8_t *>(GetPixBaseAddr(GetGWorldPixMap(img.gw())));
@@ -59,8 +57,8 @@ TEST(QuickDrawImage, ReusedBufferComesBackZeroed) {
   // Large enough to be kept for reuse after disposal.
   for (int round = 0; round < 2; ++round) {
     Image img(1920, 1080);
-    EXPECT_TRUE(img.at(0, 0) == (Px{}) && img.at(1919, 1079) == (Px{})) << round;
-    img.fill({1, 2, 3, 4});
+    EXPECT_TRUE(img.At(0, 0) == Pixel{} && img.At(1919, 1079) == Pixel{}) << round;
+    img.Fill({1, 2, 3, 4});
   }
   Image a(1920, 1080), b(1920, 1080);
   EXPECT_NE(GetPixBaseAddr(GetGWorldPixMap(a.gw())), GetPixBaseAddr(GetGWorldPixMap(b.gw())));

@@ -1,4 +1,4 @@
-// Small helpers for images in tests: make, paint, read pixels.
+// Small helpers for images in tests: make, paint, read pixels, draw into one.
 #pragma once
 
 #include <QuickDraw.h>
@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace zv::test {
 
@@ -34,11 +37,45 @@ class Image {
   Image &operator=(const Image &) = delete;
 
   GWorldPtr gw() const { return gw_; }
+  const BitMap *bits() const { return GetPortBitMapForCopyBits(gw_); }
+  Rect bounds() const {
+    Rect r;
+    GetPortBounds(gw_, &r);
+    return r;
+  }
+  int width() const { return bounds().right - bounds().left; }
+  int height() const { return bounds().bottom - bounds().top; }
+  long rowBytes() const { return GetPixRowBytes(GetGWorldPixMap(gw_)); }
   Pixel At(int x, int y) const { return PixelAt(gw_, x, y); }
   void Set(int x, int y, Pixel p) { SetPixel(gw_, x, y, p); }
+  void Fill(Pixel p) {
+    for (int y = 0; y < height(); ++y)
+      for (int x = 0; x < width(); ++x) Set(x, y, p);
+  }
+
+  // One character per pixel, rows top to bottom; pixels not in the legend show as '?'.
+  std::vector<std::string> Picture(const std::vector<std::pair<char, Pixel>> &legend) const {
+    std::vector<std::string> rows(height(), std::string(width(), '?'));
+    for (int y = 0; y < height(); ++y)
+      for (int x = 0; x < width(); ++x)
+        for (const auto &[ch, px] : legend)
+          if (At(x, y) == px) rows[y][x] = ch;
+    return rows;
+  }
 
  private:
   GWorldPtr gw_ = nullptr;
+};
+
+// Makes a port current for one test and puts the previous one back.
+struct PortScope {
+  CGrafPtr savedPort = nullptr;
+  GDHandle savedDevice = nullptr;
+  explicit PortScope(GWorldPtr port) {
+    GetGWorld(&savedPort, &savedDevice);
+    SetGWorld(port, nullptr);
+  }
+  ~PortScope() { SetGWorld(savedPort, savedDevice); }
 };
 
 // The test clip's frame `index`: every pixel a different mix of position and
