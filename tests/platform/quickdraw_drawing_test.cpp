@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
 #include <utility>
 
@@ -45,15 +44,11 @@ bool same(Rect a, Rect b) { return EqualRect(&a, &b); }
 
 // Half-open rectangles; the rest of the arithmetic is what every drawing test
 // below and the plug-in's rectangle tests rely on.
-TEST(QuickDrawRects, HalfOpenAndIntersections) {
+TEST(QuickDrawRects, HalfOpenAndPt2Rect) {
   const Rect r = rect(10, 20, 30, 60);  // SetRect takes left, top, right, bottom
   EXPECT_TRUE(PtInRect(Point{20, 10}, &r) && PtInRect(Point{59, 29}, &r));
   EXPECT_FALSE(PtInRect(Point{20, 30}, &r) || PtInRect(Point{60, 10}, &r));
-  Rect a = rect(0, 0, 10, 10), b = rect(5, -5, 20, 7), s, touching = rect(10, 0, 12, 7);
-  EXPECT_TRUE(SectRect(&a, &b, &s) && same(s, rect(5, 0, 10, 7)));
-  EXPECT_TRUE(SectRect(&a, &b, &a) && same(a, s));  // into one of its sources
-  EXPECT_FALSE(SectRect(&s, &touching, &b));
-  EXPECT_TRUE(same(b, rect(0, 0, 0, 0)));
+  Rect a;
   Pt2Rect(Point{40, 9}, Point{5, 30}, &a);  // points are (v, h)
   EXPECT_TRUE(same(a, rect(9, 5, 30, 40)));
 }
@@ -68,17 +63,15 @@ TEST(QuickDrawDrawing, FrameRectIsTheBorderInsideTheRectangle) {
                                   ".#...#..",
                                   ".#####..",
                                   "........"}));
-  // A wider pen grows inwards; a frame thinner than two pens is solid.
+  // A frame one or two pixels across is solid.
   RGBForeColor(&kOrangeColor);
-  PenSize(2, 1);
-  Rect thin = rect(0, 0, 8, 3), one = rect(7, 4, 8, 6);
+  Rect thin = rect(0, 0, 8, 2), one = rect(7, 3, 8, 6);
   FrameRect(&thin);
-  PenNormal();
   FrameRect(&one);
   EXPECT_EQ(c.picture(), (Picture{"oooooooo",
-                                  "oo####oo",
                                   "oooooooo",
                                   ".#...#..",
+                                  ".#...#.o",
                                   ".#####.o",
                                   ".......o"}));
 }
@@ -98,65 +91,39 @@ TEST(QuickDrawDrawing, PaintEraseAndInvertFillTheRectangle) {
                                   "xxxxxx"}));
 }
 
-// InvertRect's values are pinned above; xor framing hits each pixel once.
-TEST(QuickDrawDrawing, XorFramingTwiceRestoresEveryPixel) {
-  Canvas c(7, 7);
-  Rect f = rect(0, 0, 7, 6), o = rect(0, 0, 7, 5);
-  PenMode(patXor);
-  FrameRect(&f);
-  EXPECT_EQ(c.img.At(0, 0), kInverted) << "a corner is inverted once, not twice";
-  FrameRect(&f);
-  for (short mode : {srcXor, notPatXor}) {
-    PenMode(mode);
-    FrameOval(&o);
-    FrameOval(&o);
-  }
-  EXPECT_EQ(c.picture(), Picture(7, "......."));
-}
-
-// Ovals of many shapes and both pen sizes: inside the rectangle, symmetric,
-// touching all four sides, in one piece, and an inverting pen hits each pixel once.
+// Ovals of many shapes: inside the rectangle, symmetric, touching all four
+// sides and in one piece.
 TEST(QuickDrawDrawing, FrameOvalIsSymmetricClosedAndInside) {
-  for (short pen : {1, 2})
-    for (auto [w, h] : {std::pair{12, 12}, {8, 8}, {1, 1}, {2, 2}, {3, 7}, {2, 20}, {1, 9}, {30, 3}, {17, 11}, {40, 2}}) {
-      SCOPED_TRACE(testing::Message() << w << " x " << h << " pen " << pen);
-      const Rect r = rect(2, 2, static_cast<short>(w + 2), static_cast<short>(h + 2));
-      auto draw = [&](short mode) {
-        Canvas c(static_cast<short>(w + 4), static_cast<short>(h + 4));
-        PenSize(pen, pen);
-        PenMode(mode);
-        FrameOval(&r);
-        Picture pic = c.picture();
-        if (mode == patXor)
-          for (auto &line : pic) std::replace(line.begin(), line.end(), 'x', '#');
-        return pic;
-      };
-      const Picture pic = draw(patCopy);
-      EXPECT_EQ(draw(patXor), pic);
-      std::set<std::pair<int, int>> on;
-      int sides[4] = {};
-      for (int y = 0; y < h + 4; ++y)
-        for (int x = 0; x < w + 4; ++x) {
-          ASSERT_TRUE(pic[y][x] == '#' || pic[y][x] == '.') << x << "," << y;
-          if (pic[y][x] != '#') continue;
-          on.insert({x, y});
-          EXPECT_TRUE(x >= 2 && x < w + 2 && y >= 2 && y < h + 2) << "outside at " << x << "," << y;
-          EXPECT_TRUE(pic[y][w + 3 - x] == '#' && pic[h + 3 - y][x] == '#') << "not mirrored: " << x << "," << y;
-          sides[0] |= x == 2, sides[1] |= y == 2, sides[2] |= x == w + 1, sides[3] |= y == h + 1;
-        }
-      EXPECT_EQ(sides[0] + sides[1] + sides[2] + sides[3], 4);
-      // One piece: everything reachable through 8-neighbours from one pixel.
-      std::set<std::pair<int, int>> seen{*on.begin()};
-      for (std::vector todo{*on.begin()}; !todo.empty();) {
-        auto [x, y] = todo.back();
-        todo.pop_back();
-        for (int dy = -1; dy <= 1; ++dy)
-          for (int dx = -1; dx <= 1; ++dx)
-            if (on.count({x + dx, y + dy}) && seen.insert({x + dx, y + dy}).second) todo.push_back({x + dx, y + dy});
+  for (auto [w, h] : {std::pair{12, 12}, {8, 8}, {1, 1}, {2, 2}, {3, 7}, {2, 20}, {1, 9}, {30, 3}, {17, 11}, {40, 2}}) {
+    SCOPED_TRACE(testing::Message() << w << " x " << h);
+    Canvas c(static_cast<short>(w + 4), static_cast<short>(h + 4));
+    const Rect r = rect(2, 2, static_cast<short>(w + 2), static_cast<short>(h + 2));
+    FrameOval(&r);
+    const Picture pic = c.picture();
+    std::set<std::pair<int, int>> on;
+    int sides[4] = {};
+    for (int y = 0; y < h + 4; ++y)
+      for (int x = 0; x < w + 4; ++x) {
+        ASSERT_TRUE(pic[y][x] == '#' || pic[y][x] == '.') << x << "," << y;
+        if (pic[y][x] != '#') continue;
+        on.insert({x, y});
+        EXPECT_TRUE(x >= 2 && x < w + 2 && y >= 2 && y < h + 2) << "outside at " << x << "," << y;
+        EXPECT_TRUE(pic[y][w + 3 - x] == '#' && pic[h + 3 - y][x] == '#') << "not mirrored: " << x << "," << y;
+        sides[0] |= x == 2, sides[1] |= y == 2, sides[2] |= x == w + 1, sides[3] |= y == h + 1;
       }
-      EXPECT_EQ(seen.size(), on.size()) << "gaps in the outline";
-      EXPECT_TRUE(w < 5 * pen || h < 5 * pen || pic[2 + h / 2][2 + w / 2] == '.') << "the inside is not empty";
+    EXPECT_EQ(sides[0] + sides[1] + sides[2] + sides[3], 4);
+    // One piece: everything reachable through 8-neighbours from one pixel.
+    std::set<std::pair<int, int>> seen{*on.begin()};
+    for (std::vector todo{*on.begin()}; !todo.empty();) {
+      auto [x, y] = todo.back();
+      todo.pop_back();
+      for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+          if (on.count({x + dx, y + dy}) && seen.insert({x + dx, y + dy}).second) todo.push_back({x + dx, y + dy});
     }
+    EXPECT_EQ(seen.size(), on.size()) << "gaps in the outline";
+    EXPECT_TRUE(w < 5 || h < 5 || pic[2 + h / 2][2 + w / 2] == '.') << "the inside is not empty";
+  }
 }
 
 TEST(QuickDrawDrawing, SmallOvalsExactly) {
