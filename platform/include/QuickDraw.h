@@ -16,10 +16,9 @@
    - Clipping is a rectangle, not a region: ClipRect sets it, and every drawing
      call and CopyBits into a port are limited to it and to the port's bounds.
      A new port's clip rectangle is its bounds.
-   - Pen modes: the xor modes (patXor, srcXor, notPatXor, notSrcXor) invert red,
-     green and blue under the pen and keep alpha; every other mode paints the
-     foreground colour, as patCopy does. There are no patterns.
-   - Drawn pixels get alpha 0xFF; inversion keeps the alpha it finds.
+   - The pen is one pixel, and every pen mode paints the foreground colour, as
+     patCopy does. There are no patterns.
+   - Drawn pixels get alpha 0xFF; InvertRect keeps the alpha it finds.
    - Colours keep the high byte of each 16-bit component.
    - CopyBits ignores the mode (always srcCopy) and the mask region, and does
      not colourise through the port's colours.
@@ -121,8 +120,6 @@ GDHandle GetGDevice(void);
 
 void RGBForeColor(const RGBColor *color);
 void RGBBackColor(const RGBColor *color);
-void GetForeColor(RGBColor *color);
-void GetBackColor(RGBColor *color);
 
 /* Copies srcRect of src into dstRect of dst, scaling when the sizes differ.
    srcCopy only. Rectangles are in each bitmap's own bounds coordinates and are
@@ -143,9 +140,6 @@ void OffsetRect(Rect *r, short dh, short dv);
 void InsetRect(Rect *r, short dh, short dv);
 Boolean PtInRect(Point pt, const Rect *r);
 void Pt2Rect(Point pt1, Point pt2, Rect *dstRect);
-/* False and (0, 0, 0, 0) when they do not meet; dstRect may be either source. */
-Boolean SectRect(const Rect *src1, const Rect *src2, Rect *dstRect);
-Boolean EmptyRect(const Rect *r);
 Boolean EqualRect(const Rect *rect1, const Rect *rect2);
 
 /* Drawing into the current port, in its bounds coordinates. The pen hangs below
@@ -153,14 +147,13 @@ Boolean EqualRect(const Rect *rect1, const Rect *rect2);
    rectangle. */
 void ClipRect(const Rect *r);
 void PenNormal(void);
-void PenSize(short width, short height);
 void PenMode(short mode);
 void FrameRect(const Rect *r);
 void PaintRect(const Rect *r);
 void EraseRect(const Rect *r);
 void InvertRect(const Rect *r);
 /* The outline of the ellipse inscribed in r: symmetric, touching all four sides,
-   connected (8-neighbour), pen width thick. */
+   connected (8-neighbour), one pixel thick. */
 void FrameOval(const Rect *r);
 
 ZV_EXTERN_C_END

@@ -1,6 +1,5 @@
 // Drawing into the current port: the pen, clipping, rectangles and ovals.
-// Every shape is reduced to at most two horizontal spans per row, disjoint, so
-// an inverting pen touches each pixel once and drawing twice undoes it.
+// Every shape is reduced to at most two horizontal spans per row.
 //
 // Sections: inks and spans · pen and clip · rectangles · ovals.
 
@@ -32,10 +31,6 @@ std::uint32_t opaque(const RGBColor &c) {
 Ink paintInk(const RGBColor &c) { return {false, opaque(c)}; }
 Ink invertInk() { return {true, 0}; }
 
-bool isXorMode(short mode) { return mode == srcXor || mode == notSrcXor || mode == patXor || mode == notPatXor; }
-
-Ink penInk(const OpaqueGrafPtr &port) { return isXorMode(port.penMode) ? invertInk() : paintInk(port.fore); }
-
 // Applies ink to columns [x0, x1) of row y, limited to area.
 void span(const OpaqueGrafPtr &port, const IRect &area, int y, int x0, int x1, Ink ink) {
   if (y < area.top || y >= area.bottom) return;
@@ -56,7 +51,7 @@ void span(const OpaqueGrafPtr &port, const IRect &area, int y, int x0, int x1, I
   }
 }
 
-// Both spans of one row; they are merged when they meet, so nothing is inked twice.
+// Both spans of one row; they are merged when they meet.
 void twoSpans(const OpaqueGrafPtr &port, const IRect &area, int y, int l0, int l1, int r0, int r1, Ink ink) {
   if (l1 >= r0) {
     span(port, area, y, l0, r1, ink);
@@ -130,20 +125,11 @@ void ClipRect(const Rect *r) {
   if (OpaqueGrafPtr *port = zv::qd::currentPort(); port && r) port->clip = *r;
 }
 
-void PenNormal(void) {
-  if (OpaqueGrafPtr *port = zv::qd::currentPort()) {
-    port->penSize = {1, 1};
-    port->penMode = patCopy;
-  }
-}
+// The pen is always one pixel and every mode paints: nothing here draws
+// otherwise.
+void PenNormal(void) {}
 
-void PenSize(short width, short height) {
-  if (OpaqueGrafPtr *port = zv::qd::currentPort()) port->penSize = {height, width};
-}
-
-void PenMode(short mode) {
-  if (OpaqueGrafPtr *port = zv::qd::currentPort()) port->penMode = mode;
-}
+void PenMode(short) {}
 
 // ---- Rectangles -------------------------------------------------------------
 
@@ -151,20 +137,19 @@ void FrameRect(const Rect *r) {
   OpaqueGrafPtr *port = zv::qd::currentPort();
   if (!port || !r) return;
   const IRect box = zv::qd::toIRect(*r);
-  const int pw = port->penSize.h, ph = port->penSize.v;
-  if (box.empty() || pw <= 0 || ph <= 0) return;
+  if (box.empty()) return;
   const IRect area = zv::qd::intersect(zv::qd::drawableArea(*port), box);
-  const Ink ink = penInk(*port);
+  const Ink ink = paintInk(port->fore);
   for (int y = area.top; y < area.bottom; ++y) {
-    if (y < box.top + ph || y >= box.bottom - ph)
+    if (y == box.top || y == box.bottom - 1)
       span(*port, area, y, box.left, box.right, ink);
     else
-      twoSpans(*port, area, y, box.left, box.left + pw, box.right - pw, box.right, ink);
+      twoSpans(*port, area, y, box.left, box.left + 1, box.right - 1, box.right, ink);
   }
 }
 
 void PaintRect(const Rect *r) {
-  if (OpaqueGrafPtr *port = zv::qd::currentPort()) fill(r, penInk(*port));
+  if (OpaqueGrafPtr *port = zv::qd::currentPort()) fill(r, paintInk(port->fore));
 }
 
 void EraseRect(const Rect *r) {
@@ -179,29 +164,13 @@ void FrameOval(const Rect *r) {
   OpaqueGrafPtr *port = zv::qd::currentPort();
   if (!port || !r) return;
   const IRect box = zv::qd::toIRect(*r);
-  const int pw = port->penSize.h, ph = port->penSize.v;
-  if (box.empty() || pw <= 0 || ph <= 0) return;
+  if (box.empty()) return;
   const IRect area = zv::qd::intersect(zv::qd::drawableArea(*port), box);
-  const Ink ink = penInk(*port);
+  const Ink ink = paintInk(port->fore);
   const int w = box.right - box.left, h = box.bottom - box.top;
-  // A wider pen: the ring between the oval and the oval inset by the pen.
-  const IRect inner{box.top + ph, box.left + pw, box.bottom - ph, box.right - pw};
-  const int iw = inner.right - inner.left, ih = inner.bottom - inner.top;
-  const bool thick = pw > 1 || ph > 1;
-
   for (int y = area.top; y < area.bottom; ++y) {
-    const int j = y - box.top;
     RowSpan l, rt;
-    outlineRow(w, h, j, l, rt);
-    if (thick) {
-      if (inner.empty() || y < inner.top || y >= inner.bottom) {
-        l.right = rt.left = w;  // the whole row
-      } else {
-        const RowSpan in = ovalRow(iw, ih, y - inner.top);
-        l.right = std::max(l.right, in.left + pw);
-        rt.left = std::min(rt.left, in.right + pw);
-      }
-    }
+    outlineRow(w, h, y - box.top, l, rt);
     twoSpans(*port, area, y, box.left + l.left, box.left + l.right, box.left + rt.left, box.left + rt.right, ink);
   }
 }

@@ -184,8 +184,6 @@ QDErr MakePort(GWorldPtr *offscreenGWorld, const Rect &bounds, OSType pixelForma
   port->master = &port->pixMap;
   port->fore = {0, 0, 0};
   port->back = {0xFFFF, 0xFFFF, 0xFFFF};
-  port->penMode = patCopy;
-  port->penSize = {1, 1};
   port->clip = bounds;
   *offscreenGWorld = port;
   return noErr;
@@ -332,14 +330,6 @@ void RGBForeColor(const RGBColor *color) {
 
 void RGBBackColor(const RGBColor *color) {
   if (OpaqueGrafPtr *port = gCurrentPort; port && color) port->back = *color;
-}
-
-void GetForeColor(RGBColor *color) {
-  if (OpaqueGrafPtr *port = gCurrentPort; port && color) *color = port->fore;
-}
-
-void GetBackColor(RGBColor *color) {
-  if (OpaqueGrafPtr *port = gCurrentPort; port && color) *color = port->back;
 }
 
 }  // extern "C"

@@ -28,8 +28,6 @@ struct OpaqueGrafPtr {
   PixMapPtr master;  // &pixMap; a PixMapHandle is &master
   RGBColor fore;
   RGBColor back;
-  short penMode;
-  Point penSize;  // h = width, v = height
   Rect clip;
 };
 

@@ -46,22 +46,6 @@ void Pt2Rect(Point pt1, Point pt2, Rect *dstRect) {
   dstRect->bottom = pt1.v < pt2.v ? pt2.v : pt1.v;
 }
 
-Boolean SectRect(const Rect *src1, const Rect *src2, Rect *dstRect) {
-  if (!src1 || !src2) {
-    if (dstRect) *dstRect = {0, 0, 0, 0};
-    return false;
-  }
-  Rect s{src1->top > src2->top ? src1->top : src2->top, src1->left > src2->left ? src1->left : src2->left,
-         src1->bottom < src2->bottom ? src1->bottom : src2->bottom,
-         src1->right < src2->right ? src1->right : src2->right};
-  const bool meet = !isEmpty(s);
-  if (!meet) s = {0, 0, 0, 0};
-  if (dstRect) *dstRect = s;
-  return meet;
-}
-
-Boolean EmptyRect(const Rect *r) { return !r || isEmpty(*r); }
-
 Boolean EqualRect(const Rect *rect1, const Rect *rect2) {
   return rect1 && rect2 && rect1->top == rect2->top && rect1->left == rect2->left && rect1->bottom == rect2->bottom &&
          rect1->right == rect2->right;
