@@ -114,14 +114,6 @@ CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID) {
   return Bundles().FindByIdentifier(zv::cf::Utf8Of(bundleID));
 }
 
-CFStringRef CFBundleGetIdentifier(CFBundleRef bundle) {
-  return bundle != nullptr ? bundle->Value("CFBundleIdentifier") : nullptr;
-}
-
-CFStringRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key) {
-  return bundle != nullptr ? bundle->Value(zv::cf::Utf8Of(key)) : nullptr;
-}
-
 // Whether the file is there is the loader's question, not this one's.
 CFURLRef CFBundleCopyExecutableURL(CFBundleRef bundle) {
   if (bundle == nullptr) return nullptr;

@@ -63,13 +63,6 @@ CFStringRef __CFStringMakeConstantString(const char *cStr) {
 }
 
 // In UTF-16 units, as the original counts.
-CFIndex CFStringGetLength(CFStringRef str) {
-  const auto codePoints = zv::text::DecodeUtf8(zv::cf::Utf8Of(str));
-  CFIndex units = 0;
-  for (const char32_t c : codePoints.value_or(std::vector<char32_t>{})) units += c > 0xFFFF ? 2 : 1;
-  return units;
-}
-
 Boolean CFStringGetCString(CFStringRef str, char *buffer, CFIndex bufferSize, CFStringEncoding encoding) {
   if (str == nullptr || buffer == nullptr || bufferSize <= 0) return false;
   std::optional<std::string> text;

@@ -29,7 +29,6 @@ CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char *cStr, CF
 /* A string that lives as long as the process; releasing it does nothing. */
 CFStringRef __CFStringMakeConstantString(const char *cStr);
 #define CFSTR(s) __CFStringMakeConstantString("" s "")
-CFIndex CFStringGetLength(CFStringRef str);
 Boolean CFStringGetCString(CFStringRef str, char *buffer, CFIndex bufferSize, CFStringEncoding encoding);
 
 /* File URLs. */
@@ -44,7 +43,6 @@ Boolean CFURLGetFSRef(CFURLRef url, FSRef *fsRef);
    NULL when the folder or its Info.plist is missing or unreadable. */
 CFBundleRef CFBundleCreate(CFAllocatorRef alloc, CFURLRef bundleURL);
 CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID);
-CFStringRef CFBundleGetIdentifier(CFBundleRef bundle);
 CFURLRef CFBundleCopyExecutableURL(CFBundleRef bundle);
 /* resourceType is the extension without the dot; subDirName may be NULL. */
 CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName, CFStringRef resourceType,
@@ -53,8 +51,6 @@ CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName, C
    resource chain; -1 when it cannot be opened. */
 CFBundleRefNum CFBundleOpenBundleResourceMap(CFBundleRef bundle);
 void CFBundleCloseBundleResourceMap(CFBundleRef bundle, CFBundleRefNum refNum);
-/* A text value of Info.plist (CFBundleShortVersionString, CFBundleExecutable, ...). */
-CFStringRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key);
 
 /* Image references. The stand-in holds a size only: configurations copy and
    release them, nothing here draws them. */

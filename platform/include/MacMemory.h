@@ -7,7 +7,6 @@
 
 ZV_EXTERN_C_BEGIN
 
-Ptr NewPtr(Size byteCount);
 Ptr NewPtrClear(Size byteCount);
 void DisposePtr(Ptr p);
 Size GetPtrSize(Ptr p);
@@ -16,7 +15,6 @@ Handle NewHandle(Size byteCount);
 Handle NewHandleClear(Size byteCount);
 void DisposeHandle(Handle h);
 Size GetHandleSize(Handle h);
-void SetHandleSize(Handle h, Size newSize);
 
 /* Result of the last call above: noErr, memFullErr (also for negative sizes),
    nilHandleErr, or memWZErr for disposing of something that is not a block. */

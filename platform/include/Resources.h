@@ -32,7 +32,6 @@ OSErr ResError(void);
 void CloseResFile(short refNum);
 void UpdateResFile(short refNum);
 
-Handle GetResource(ResType theType, short theID);  /* whole chain from the current file down */
 Handle Get1Resource(ResType theType, short theID); /* current file only */
 void ReleaseResource(Handle theResource);
 void DetachResource(Handle theResource);

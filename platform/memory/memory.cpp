@@ -119,7 +119,6 @@ extern "C" {
 
 OSErr MemError(void) { return tLastError; }
 
-Ptr NewPtr(Size byteCount) { return NewPtrWith(byteCount, false); }
 Ptr NewPtrClear(Size byteCount) { return NewPtrWith(byteCount, true); }
 
 void DisposePtr(Ptr p) {
@@ -173,24 +172,6 @@ Size GetHandleSize(Handle h) {
   }
   Report(noErr);
   return HeaderOf(cell->data)->size;
-}
-
-void SetHandleSize(Handle h, Size newSize) {
-  MasterCell *cell = CellOf(h);
-  if (cell == nullptr) {
-    Report(nilHandleErr);
-    return;
-  }
-  Ptr grown = AllocateBlock(newSize, false, kHandleTag);
-  if (grown == nullptr) {
-    Report(memFullErr);
-    return;
-  }
-  const Size oldSize = HeaderOf(cell->data)->size;
-  std::memcpy(grown, cell->data, static_cast<std::size_t>(oldSize < newSize ? oldSize : newSize));
-  FreeBlock(cell->data);
-  cell->data = grown;
-  Report(noErr);
 }
 
 void BlockMoveData(const void *src, void *dst, Size byteCount) {

@@ -172,8 +172,9 @@ class ResourceManager {
     return Result(err);
   }
 
-  Handle Get(ResType type, short id, bool currentFileOnly) {
-    Entry *entry = Lookup(type, id, currentFileOnly);
+  // From the current file only.
+  Handle Get(ResType type, short id) {
+    Entry *entry = Lookup(type, id, true);
     if (entry == nullptr) {
       Result(resNotFound);
       return nullptr;
@@ -346,8 +347,7 @@ OSErr ResError(void) { return Manager().LastError(); }
 void CloseResFile(short refNum) { Manager().Close(refNum); }
 void UpdateResFile(short refNum) { Manager().Update(refNum); }
 
-Handle GetResource(ResType theType, short theID) { return Manager().Get(theType, theID, false); }
-Handle Get1Resource(ResType theType, short theID) { return Manager().Get(theType, theID, true); }
+Handle Get1Resource(ResType theType, short theID) { return Manager().Get(theType, theID); }
 void ReleaseResource(Handle theResource) { Manager().LetGo(theResource, true); }
 void DetachResource(Handle theResource) { Manager().LetGo(theResource, false); }
 void AddResource(Handle theData, ResType theType, short theID, ConstStr255Param name) {
