@@ -30,7 +30,7 @@ case $case in
     "${host[@]}" ffmpeg -v error -i "$in" -vf "frei0r=zorvane:0.25|0.75|0.5|1|0.2|0.8|0.45" -an \
       -c:v rawvideo -pix_fmt rgba "$out.nut" ;;
   melt)
-    melt_clip
+    melt_clip 66 45 10 20
     melt "$tmp/m.rgba" "$clip" in=2 out=17 -filter zorvane rect="10% 20% 50% 60%" red=70 green=20 blue=40 \
       fade_in=5 fade_out=4
     cp "$tmp/melt.nut" "$out.nut" ;;

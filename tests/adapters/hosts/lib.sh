@@ -34,38 +34,36 @@ if [[ $(ldd "$p/lib/frei0r-1/zorvane.so") == *libasan* ]]; then
         "ASAN_OPTIONS=detect_leaks=0:abort_on_error=1")
 fi
 
-# A 2-second clip at 10 frames per second, alpha varying over space and time: clip FILE WxH
+# clip FILE WxH [RATE FRAMES [opaque]]: a lossless clip, 20 frames at 10 a
+# second unless told, alpha varying over space and time unless opaque.
 clip() {
-  ffmpeg -v error -f lavfi -i "testsrc2=s=$2:r=10:d=2,format=rgba,geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='mod(X*5+Y*3+N*13,256)'" \
-    -c:v ffv1 "$1"
+  local alpha=",geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='mod(X*5+Y*3+N*13,256)'"
+  [ -z "${5:-}" ] || alpha=
+  ffmpeg -nostdin -v error -f lavfi -i "testsrc2=s=$2:r=${3:-10},trim=end_frame=${4:-20},format=rgba$alpha" -c:v ffv1 -y "$1"
 }
 rgba() { ffmpeg -nostdin -v error -i "$1" -f rawvideo -pix_fmt rgba -y "$2"; }
 # zorvane render of the stored configuration, as RGBA bytes: render ARGS... OUT
 render() {
   local out=${*: -1}
-  "$zorvane" render "${@:1:$#-1}" -o "$tmp/ref.nut" --vcodec rawvideo --quiet
+  "$zorvane" render "${@:1:$#-1}" -o "$tmp/ref.nut" --vcodec rawvideo --quiet </dev/null
   rgba "$tmp/ref.nut" "$out"
 }
 same() { cmp -s "$1" "$2" || fail "$3: bytes differ from zorvane render"; echo "ok: $3"; }
 
 # melt with a module folder holding MLT's core, avformat and frei0r modules and
 # ours, on a profile of the clip's own size; RGBA out, so nothing is converted.
-# melt_setup once, then: melt OUT.rgba ARGS...
-# The clip is 66 pixels wide: melt 7.12 itself, with no filter at all, gives
-# the last two pixels of a frame of odd width other colours from run to run
-# (see the README).
+# melt_setup once (melt_clip does), then: melt OUT.rgba ARGS...
 melt_setup() {
   needs melt pkg-config
   mlt=$tmp/mlt
   mkdir "$mlt"
   for m in core avformat frei0r xml; do ln -s "$(pkg-config --variable=moduledir mlt-framework-7)/libmlt$m.so" "$mlt/"; done
   ln -s "$p/lib/mlt-7/libmltzorvane.so" "$p/lib/mlt-7/zorvane" "$mlt/"
-  profile 66 45 10
 }
-# profile W H FPS: the profile melt renders with from now on.
+# profile W H FPS [COLOURSPACE]: the profile melt renders with from now on.
 profile() {
   printf '%s\n' description=clip width=$1 height=$2 progressive=1 sample_aspect_num=1 sample_aspect_den=1 \
-    display_aspect_num=$1 display_aspect_den=$2 frame_rate_num=$3 frame_rate_den=1 colorspace=709 >"$tmp/profile"
+    display_aspect_num=$1 display_aspect_den=$2 frame_rate_num=$3 frame_rate_den=1 colorspace=${4:-709} >"$tmp/profile"
 }
 melt() {
   local out=$1; shift
@@ -78,27 +76,17 @@ melt() {
   [ $status = 0 ] || { cat "$tmp/melt.log" >&2; fail "melt $*"; }
   rgba "$tmp/melt.nut" "$out"
 }
+# melt_clip W H RATE FRAMES [opaque]: clip in $clip, the profile set to it.
 # MLT's decoder does not give FFV1's RGB back exactly; zorvane renders the
 # frames as MLT decodes them, taken losslessly from melt without a filter:
-# the 66 x 45 clip in $clip, melt's decoding of it in $decoded.
+# in $decoded and $tmp/decoded.rgba. The melt cases' clip is 66 pixels wide:
+# melt 7.12 itself, with no filter at all, gives the last two pixels of a
+# frame of odd width other colours from run to run (see the README).
 melt_clip() {
-  melt_setup
-  clip=$tmp/clip.mkv decoded=$tmp/decoded.nut
-  clip "$clip" 66x45
-  melt "$tmp/decoded.rgba" "$clip"
-  cp "$tmp/melt.nut" "$decoded"
-}
-
-# The editors' documents: editor_clip W H FRAMES [opaque] makes a lossless clip
-# at 25 frames per second (alpha varying unless opaque) in $clip, sets the
-# profile to it, and keeps melt's decoding in $decoded and $tmp/decoded.rgba.
-editor_clip() {
   [ -n "${mlt:-}" ] || melt_setup
-  local alpha=",geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='mod(X*5+Y*3+N*13,256)'"
-  [ -z "${4:-}" ] || alpha=
   clip=$tmp/clip.mkv decoded=$tmp/decoded.nut frame=$(($1 * $2 * 4))
-  ffmpeg -nostdin -v error -f lavfi -i "testsrc2=s=$1x$2:r=25,trim=end_frame=$3,format=rgba$alpha" -c:v ffv1 -y "$clip"
-  profile "$1" "$2" 25
+  clip "$clip" "$1x$2" "$3" "$4" "${5:-}"
+  profile "$1" "$2" "$3"
   melt "$tmp/decoded.rgba" "$clip"
   cp "$tmp/melt.nut" "$decoded"
 }

@@ -3,7 +3,7 @@
 # equals a second render over the first's lossless output.
 source "$(dirname "$0")/lib.sh"
 needs ffmpeg
-melt_clip
+melt_clip 66 45 10 20
 "$store" 0 0.5 0 0.5 100 0 0
 "$zorvane" render "$decoded" -o "$tmp/first.nut" --vcodec rawvideo --quiet
 "$store" 0.25 1 0.5 1 0 0 100

@@ -16,8 +16,7 @@ ycbcr_clip() {
   ffmpeg -nostdin -v error -y -f lavfi -i \
     "testsrc2=s=96x54:r=10:d=1,scale=192:108:flags=neighbor:out_color_matrix=bt$1,format=yuv422p" \
     -c:v ffv1 -colorspace $tag "$tmp/clip.mkv"
-  printf '%s\n' description=clip width=192 height=108 progressive=1 sample_aspect_num=1 sample_aspect_den=1 \
-    display_aspect_num=16 display_aspect_den=9 frame_rate_num=10 frame_rate_den=1 colorspace="$1" >"$tmp/profile"
+  profile 192 108 10 "$1"
 }
 # ycbcr_render OUT PIX_FMT MLT_FORMAT [FILTER ARGS...]: raw planar frames in OUT
 ycbcr_render() {

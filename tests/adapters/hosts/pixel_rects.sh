@@ -6,10 +6,9 @@ needs ffmpeg python3
 # W H FRAMES | rect | the rectangle lifted in the first and the last frame
 while IFS='|' read -r size rect first last; do
   read -r w h n <<<"$size"
-  editor_clip "$w" "$h" "$n" opaque
+  melt_clip "$w" "$h" 25 "$n" opaque
   "$store" 0 1 0 1 30 60 90
-  "$zorvane" render "$decoded" -o "$tmp/ref.nut" --vcodec rawvideo --quiet </dev/null
-  rgba "$tmp/ref.nut" "$tmp/all.rgba"
+  render "$decoded" "$tmp/all.rgba"
   melt "$tmp/got.rgba" "$clip" -filter zorvane rect="$rect" red=30 green=60 blue=90
   lift "$tmp/want0.rgba" "$w" "$h" 0 "$first"
   lift "$tmp/want1.rgba" "$w" "$h" $((n - 1)) "$last"

@@ -5,7 +5,7 @@
 source "$(dirname "$0")/lib.sh"
 needs ffmpeg python3
 doc() { echo "<mlt><producer id=\"c\"><property name=\"resource\">$clip</property></producer>$*</mlt>" >"$tmp/doc.mlt"; }
-editor_clip 64 45 50
+melt_clip 64 45 25 50
 "$store" 0.1 0.6 0.2 0.9 30 60 90
 # name | the timeline after the producer | the frames expected, one piece a
 # line: FIRST COUNT of `zorvane render ARGS` (no ARGS: the untouched clip)
@@ -15,8 +15,7 @@ while IFS='|' read -r name body pieces; do
   : >"$tmp/want.rgba"
   while read -r first count args; do
     if [ -n "$args" ]; then
-      "$zorvane" render "$decoded" $args -o "$tmp/ref.nut" --vcodec rawvideo --quiet </dev/null
-      rgba "$tmp/ref.nut" "$tmp/ref.rgba"
+      render "$decoded" $args "$tmp/ref.rgba"
       frames "$tmp/ref.rgba" "$first" "$count" >>"$tmp/want.rgba"
     else
       frames "$tmp/decoded.rgba" "$first" "$count" >>"$tmp/want.rgba"
@@ -35,8 +34,7 @@ EOF
 # Keyframes in Kdenlive's timecode form count from the entry's first frame:
 # the rectangle moves one column a frame, 37 frames (1.48 s) from column 0.
 "$store" 0 1 0 1 30 60 90
-"$zorvane" render "$decoded" -o "$tmp/ref.nut" --vcodec rawvideo --quiet </dev/null
-rgba "$tmp/ref.nut" "$tmp/all.rgba"
+render "$decoded" "$tmp/all.rgba"
 doc "<playlist><entry producer=\"c\" in=\"10\" out=\"48\">$(filt 0 0 '' \
   '<property name="rect">00:00:00.000=0 5 20 30;00:00:01.480=37 5 20 30</property><property name="red">30</property><property name="green">60</property><property name="blue">90</property>')</entry></playlist>"
 melt "$tmp/got.rgba" "$tmp/doc.mlt"
