@@ -2,7 +2,6 @@
 // ffmpeg program in, outputs decoded again and checked pixel by pixel.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <tuple>
 
@@ -88,29 +87,6 @@ TEST(Render, AClipCarryingACoverPictureRendersItsVideo) {
   ASSERT_EQ(run.status, 0) << run.err;
   const media::ClipInfo out = ClipReader(dir / "out.mkv").Info();
   EXPECT_EQ(std::tuple(out.width, out.height, out.frameCount), std::tuple(kW, kH, kN));
-}
-
-// The picture: the demo's frame on the left, the same frame with the default
-// floors of 127 on the right.
-TEST(Render, DemoWithSoundAndItsBeforeAndAfterPicture) {
-  Scratch dir;
-  const test::Run run = Zorvane(dir, "render --frames 20 --size 180x120");
-  ASSERT_EQ(run.status, 0) << run.err;
-  const media::ClipInfo demo = ClipReader(dir / "demo.mp4").Info();
-  EXPECT_EQ(std::tuple(demo.frameCount, demo.sampleRate), std::tuple(20, 48000));
-  ClipReader picture(dir / "demo-before-after.png");
-  ASSERT_EQ(std::tuple(picture.Info().width, picture.Info().height), std::tuple(360, 120));
-  const ArgbImage both = Frame(picture, 0);
-  int lifted = 0;
-  for (int y = 0; y < 120; ++y)
-    for (int x = 0; x < 180; ++x) {
-      const std::uint8_t *before = &both.pixels[(y * 360 + x) * 4], *after = before + 180 * 4;
-      for (int c = 1; c < 4; ++c) {
-        ASSERT_EQ(after[c], std::max<std::uint8_t>(before[c], 127)) << x << "," << y;
-        lifted += before[c] < 127;
-      }
-    }
-  EXPECT_GT(lifted, 180 * 120 / 4);  // the left half is not already lifted
 }
 
 TEST(Info, DescribesThePlugInAndItsStoredConfiguration) {

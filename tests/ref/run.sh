@@ -23,6 +23,10 @@ case $case in
   # At the clip's own size: scaling with the proxy's fast scaler differs between processors.
   proxy) z -o "$out.nut" --vcodec rawvideo --proxy --start 3 --frames 20 ;;
   size) z -o "$out.nut" --vcodec rawvideo --size 40x30 --fade-out 5 ;;
+  # No input: the picture of a demo frame before and after the effect, beside the output.
+  demo)
+    "$zorvane" render --frames 20 --size 180x120 -o "$tmp/demo.nut" --vcodec rawvideo --quiet
+    mv "$tmp/demo-before-after.png" "$out.png" ;;
   part)
     for k in 1 2 3; do z -o "$tmp/p$k.mkv" --vcodec ffv1 --fade-in 12 --fade-out 12 --part $k/3; done
     "$zorvane" join "$tmp/p2.mkv" "$tmp/p3.mkv" "$tmp/p1.mkv" -o "$out.mkv" --quiet ;;
