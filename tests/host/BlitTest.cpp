@@ -37,7 +37,7 @@ struct Map {
   long At(int v, int h) const { return (v - bounds.top) * rowBytes + (h - bounds.left) * 4; }
 };
 
-// One pixel after another, as a caller drawing a map onto itself would see it.
+// One pixel after another.
 void Reference(const UInt8 *s, const Map &sm, const Rect &sr, UInt8 *d, const Map &dm, const Rect &dr, int opacity) {
   const unsigned o = static_cast<unsigned>(std::clamp(opacity, 0, 255));
   for (int y = 0; y < dr.bottom - dr.top; ++y)
@@ -103,22 +103,6 @@ TEST(Blit, RectanglesAnywhereTouchNothingOutside) {
       ASSERT_EQ(BlitPixMaps(src.pm, dst.pm, &sr, &dr, static_cast<SInt16>(opacity)), kPluginOK);
       ASSERT_EQ(dst.Bytes(), want) << "width " << width << ", opacity " << opacity;
     }
-}
-
-// Drawn onto itself one pixel to the right or one row down, each pixel blends
-// with the result of the one before.
-TEST(Blit, AMapOntoItselfBlendsPixelByPixel) {
-  const Rect b{0, 0, 12, 21};
-  for (const auto &[sr, dr] : {std::pair{Rect{0, 0, 12, 20}, Rect{0, 1, 12, 21}},
-                               std::pair{Rect{0, 1, 12, 21}, Rect{0, 0, 12, 20}},
-                               std::pair{Rect{0, 0, 11, 21}, Rect{1, 0, 12, 21}}}) {
-    Map m(b);
-    m.Fill(7);
-    std::vector<UInt8> want = m.Bytes();
-    Reference(want.data(), m, sr, want.data(), m, dr, 100);
-    ASSERT_EQ(BlitPixMaps(m.pm, m.pm, &sr, &dr, 100), kPluginOK);
-    EXPECT_EQ(m.Bytes(), want) << "from " << sr.left << "," << sr.top << " to " << dr.left << "," << dr.top;
-  }
 }
 
 // Rectangles of different sizes: the source area is scaled as CopyBits of the
