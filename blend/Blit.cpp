@@ -1,7 +1,6 @@
 #include "Blit.h"
 
 #include <algorithm>
-#include <cstdint>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -73,16 +72,10 @@ void BlendArea(PixMapHandle src, const Rect &srcRect, PixMapHandle dst, const Re
   const UInt8 *sbase = reinterpret_cast<const UInt8 *>(GetPixBaseAddr(src));
   UInt8 *dbase = reinterpret_cast<UInt8 *>(GetPixBaseAddr(dst));
   const int w = Width(dstRect), h = Height(dstRect);
-  // A map drawn onto itself must see earlier pixels' results, one at a time.
-  const auto sa = reinterpret_cast<std::uintptr_t>(sbase), da = reinterpret_cast<std::uintptr_t>(dbase);
-  const bool overlap = sa < da + Height(db) * drb && da < sa + Height(sb) * srb;
   for (int y = 0; y < h; ++y) {
     const UInt8 *s = sbase + (srcRect.top - sb.top + y) * srb + (srcRect.left - sb.left) * 4;
     UInt8 *d = dbase + (dstRect.top - db.top + y) * drb + (dstRect.left - db.left) * 4;
-    if (overlap)
-      BlendRowPlain(s, d, w, opacity, alpha);
-    else
-      BlendRow(s, d, w, opacity, alpha);
+    BlendRow(s, d, w, opacity, alpha);
   }
 }
 

@@ -134,7 +134,7 @@ typedef struct _HYPluginFilterInfo {
      each of red, green and blue becomes
        (src * opacity + dst * (255 - opacity) + 127) / 255
      in integers; the destination's alpha is kept. An opacity outside 0..255 is
-     clamped into it. */
+     clamped into it. src and dst are different maps. */
 typedef struct HYProcs {
   Ptr (*NewPtrClear)(Size byteCount);
   void (*DisposePtr)(Ptr p);
