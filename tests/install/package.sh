@@ -2,11 +2,7 @@
 # Builds the Debian package from a build tree and checks what it holds, what
 # it depends on, that every part states the one version, and lintian.
 # Usage: package.sh BUILD_DIR
-set -euo pipefail
-build=$1
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/../adapters/hosts/lib.sh"
 
 (cd "$build" && cpack -G DEB -B "$tmp" >"$tmp/cpack.log" 2>&1) || { cat "$tmp/cpack.log" >&2; fail "cpack"; }
 version=$("$build/bin/zorvane" --version | sed 's/^zorvane //')

@@ -2,12 +2,13 @@
 # configuration in a private folder, generated lossless clips and the
 # `zorvane render` each host's output is compared with, byte for byte.
 # A case script sources this with BUILD_DIR STORE_CONFIG_TOOL as its arguments,
-# says which host programs it needs (`needs ffmpeg melt`), then compares.
+# says which host programs it needs (`needs ffmpeg melt`), then compares. The
+# install tests source it with BUILD_DIR alone.
 set -euo pipefail
 # Each command as it runs, so a case stopped by CTest's timeout shows where it stood.
 PS4='+ ${BASH_SOURCE##*/}:$LINENO: '
 set -x
-build=$1 store=$2
+build=$1 store=${2:-}
 tmp=$(mktemp -d)
 trap '[ -n "${KEEP:-}" ] || rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
