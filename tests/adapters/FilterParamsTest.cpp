@@ -106,11 +106,8 @@ TEST(RectUnits, WholePixelsLandOnThemselvesAtCommonSizes) {
   EXPECT_EQ(std::tuple(r.left, r.right, r.top, r.bottom), std::tuple(31, 531, 0, 10));
 }
 
-TEST(RectUnits, EachValueKeepsItsUnit) {
-  EXPECT_EQ(UnitsOf("31 62 1000 500"), RectUnits::kPixels);
-  EXPECT_EQ(UnitsOf("0=0% 0% 50% 50%;99=50% 50% 50% 50% 1"), RectUnits::kPercent);
-  EXPECT_EQ(UnitsOf("0=0 0 160 120;9=50% 50% 50% 50%"), RectUnits::kMixed);
-  EXPECT_EQ(RectInPixels("0=0 0 160 120;9=50% 50% 50% 50%", 320, 240), "0=0 0 160 120;9=160 120 160 120");
+// Which text is in which units, and mixed text in melt: adapters.pixel_rects.
+TEST(RectUnits, PercentsBecomePixelsAndTheRestStaysAsWritten) {
   // Timecode keys, keyframe kinds and the opacity stay as written.
   EXPECT_EQ(RectInPixels("00:00:00.000=10 5 25% -10%;00:00:01.480|=1.5 2 3 4 0.5", 320, 240),
             "00:00:00.000=10 5 80 -24;00:00:01.480|=1.5 2 3 4 0.5");
