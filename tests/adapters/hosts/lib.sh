@@ -53,7 +53,9 @@ same() { cmp -s "$1" "$2" || fail "$3: bytes differ from zorvane render"; echo "
 
 # melt with a module folder holding MLT's core, avformat and frei0r modules and
 # ours, on a profile of the clip's own size; RGBA out, so nothing is converted.
-# melt_setup once (melt_clip does), then: melt OUT.rgba ARGS...
+# melt_setup once (melt_clip does), then: melt OUT.rgba ARGS... (raw frames of
+# another kind with melt_pix and melt_format naming the consumer's pix_fmt and
+# MLT's image format).
 melt_setup() {
   needs melt pkg-config
   mlt=$tmp/mlt
@@ -67,15 +69,15 @@ profile() {
     display_aspect_num=$1 display_aspect_den=$2 frame_rate_num=$3 frame_rate_den=1 colorspace=${4:-709} >"$tmp/profile"
 }
 melt() {
-  local out=$1; shift
+  local out=$1 pix=${melt_pix:-rgba}; shift
   local status=0
   # A run takes seconds; one that hangs is named rather than left to CTest's timeout.
   "${host[@]}" timeout 120 env MLT_REPOSITORY="$mlt" melt -quiet -profile "$tmp/profile" "$@" \
-    -consumer avformat:"$tmp/melt.nut" vcodec=rawvideo pix_fmt=rgba mlt_image_format=rgba real_time=-2 an=1 \
-    </dev/null >/dev/null 2>"$tmp/melt.log" || status=$?
+    -consumer avformat:"$tmp/melt.nut" vcodec=rawvideo pix_fmt="$pix" mlt_image_format="${melt_format:-rgba}" \
+    real_time=-2 an=1 </dev/null >/dev/null 2>"$tmp/melt.log" || status=$?
   [ $status = 124 ] && fail "melt $*: no end after 120 s"
   [ $status = 0 ] || { cat "$tmp/melt.log" >&2; fail "melt $*"; }
-  rgba "$tmp/melt.nut" "$out"
+  ffmpeg -nostdin -v error -i "$tmp/melt.nut" -f rawvideo -pix_fmt "$pix" -y "$out"
 }
 # melt_clip W H RATE FRAMES [opaque]: clip in $clip, the profile set to it.
 # MLT's decoder does not give FFV1's RGB back exactly; zorvane renders the

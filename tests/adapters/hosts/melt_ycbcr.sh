@@ -18,21 +18,13 @@ ycbcr_clip() {
     -c:v ffv1 -colorspace $tag "$tmp/clip.mkv"
   profile 192 108 10 "$1"
 }
-# ycbcr_render OUT PIX_FMT MLT_FORMAT [FILTER ARGS...]: raw planar frames in OUT
-ycbcr_render() {
-  local out=$1 pix=$2 format=$3; shift 3
-  "${host[@]}" env MLT_REPOSITORY="$mlt" melt -quiet -profile "$tmp/profile" "$tmp/clip.mkv" "$@" \
-    -consumer avformat:"$tmp/out.nut" vcodec=rawvideo pix_fmt="$pix" mlt_image_format="$format" real_time=-1 an=1 \
-    </dev/null >/dev/null 2>"$tmp/melt.log" || { cat "$tmp/melt.log" >&2; fail "melt $*"; }
-  ffmpeg -nostdin -v error -i "$tmp/out.nut" -f rawvideo -y "$out"
-}
 
 # name | consumer pix_fmt, MLT format, checker layout | colour space | rect | floors in percent |
 # the rect in pixels (left top right bottom) and the floors in levels, worked by hand | bound
 while IFS='|' read -r name pix format layout space rect percent pixels levels bound; do
   ycbcr_clip $space
-  ycbcr_render "$tmp/without.raw" $pix $format
-  ycbcr_render "$tmp/with.raw" $pix $format -filter zorvane rect="$rect" $percent
+  melt_pix=$pix melt_format=$format melt "$tmp/without.raw" "$tmp/clip.mkv"
+  melt_pix=$pix melt_format=$format melt "$tmp/with.raw" "$tmp/clip.mkv" -filter zorvane rect="$rect" $percent
   result=$("$check" $layout 192 108 "$tmp/without.raw" "$tmp/with.raw" $pixels $levels $space tv $bound) ||
     fail "melt in $name: $result"
   echo "ok: melt in $name: $result"
