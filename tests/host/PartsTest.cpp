@@ -2,7 +2,6 @@
 // refusal leaves nothing behind.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sys/stat.h>

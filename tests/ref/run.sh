@@ -8,14 +8,11 @@ source "$(dirname "$0")/../adapters/hosts/lib.sh"
 needs ffmpeg
 case=$3 out=$tmp/out
 
-# Three seconds at 10 frames per second with sound; alpha varies in space and time.
-input() {
-  ffmpeg -v error -f lavfi -i "testsrc2=s=$2:r=10:d=3,format=rgba,geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='mod(X*7+Y*3+N*11,256)'" \
-    -f lavfi -i sine=f=440:r=48000:d=3 -c:v ffv1 -c:a pcm_s16le "$1"
-}
 "$store" 0.1 0.7 0.2 0.9 30 60 90
+# Three seconds at 10 frames per second with sound; alpha varies in space and time.
 in=$tmp/in.mkv
-input "$in" 64x48
+ffmpeg -v error -f lavfi -i "testsrc2=s=64x48:r=10:d=3,format=rgba,geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='mod(X*7+Y*3+N*11,256)'" \
+  -f lavfi -i sine=f=440:r=48000:d=3 -c:v ffv1 -c:a pcm_s16le "$in"
 z() { "$zorvane" render "$in" --quiet "$@"; }
 case $case in
   plain) z -o "$out.nut" --vcodec rawvideo ;;
