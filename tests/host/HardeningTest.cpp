@@ -118,8 +118,6 @@ TEST(Hardening, TheInputIsNeverReplaced) {
                   std::string(picture) + ": this is the input");
     std::filesystem::rename(dir / picture, dir / "a.png");
   }
-  EXPECT_EQ(Zorvane(dir, "render a.png --frames 3 --quiet -o s.png").status, 0);
-  for (const char *picture : {"s00000.png", "s00001.png", "s00002.png"}) std::filesystem::remove(dir / picture);
   std::filesystem::rename(dir / "a.png", dir / "s00003.png");
   EXPECT_EQ(Zorvane(dir, "render s00003.png --frames 3 --quiet -o s.png").status, 0);
   std::filesystem::rename(dir / "s00003.png", dir / "a.png");
