@@ -82,8 +82,6 @@ TEST(FilterRoad, BadParametersGetThePluginsRules) {
   // 0.505 is round(50.5), not the truncated 50.
   for (auto [f, want] : {std::pair{nan, 0}, {-0.2, 0}, {0.505, 51}, {7.0, 100}})
     EXPECT_EQ(zv::adapters::Fraction2Slider(f), want) << f;
-  EXPECT_EQ(zv::adapters::Percent2Slider(-inf), 0);
-  EXPECT_EQ(zv::adapters::Percent2Slider(1e300), 100);
 
   // One pixel is a frame like any other.
   std::vector<UInt8> one = {1, 2, 3, 4}, out(4);
