@@ -67,15 +67,7 @@ TEST(Render, LosslessOutputHoldsTheEffectAndItsFades) {
   }
 }
 
-// Ranges, sizes and proxies: tests/ref (ref.proxy, ref.size).
-TEST(Render, Thumbnail) {
-  Scratch dir;
-  MakeInput(dir);
-  const test::Run run = Zorvane(dir, "thumbnail in.mkv -o thumb.png --at 12");
-  ASSERT_EQ(run.status, 0) << run.err;
-  ClipReader in(dir / "in.mkv"), thumb(dir / "thumb.png");
-  EXPECT_EQ(Frame(thumb, 0).pixels, Coloured(Frame(in, 12), 127, 127).pixels);
-}
+// Ranges, sizes, proxies and thumbnails: tests/ref (ref.proxy, ref.size, ref.thumbnail).
 
 // A cover picture is no frame of the clip, even one larger than any frame may be.
 TEST(Render, AClipCarryingACoverPictureRendersItsVideo) {

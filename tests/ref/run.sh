@@ -20,6 +20,7 @@ case $case in
   # At the clip's own size: scaling with the proxy's fast scaler differs between processors.
   proxy) z -o "$out.nut" --vcodec rawvideo --proxy --start 3 --frames 20 ;;
   size) z -o "$out.nut" --vcodec rawvideo --size 40x30 --fade-out 5 ;;
+  thumbnail) "$zorvane" thumbnail "$in" --at 12 -o "$out.png" --quiet ;;
   # No input: the picture of a demo frame before and after the effect, beside the output.
   demo)
     "$zorvane" render --frames 20 --size 180x120 -o "$tmp/demo.nut" --vcodec rawvideo --quiet
