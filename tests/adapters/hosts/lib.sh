@@ -42,12 +42,11 @@ clip() {
   [ -z "${5:-}" ] || alpha=
   ffmpeg -nostdin -v error -f lavfi -i "testsrc2=s=$2:r=${3:-10},trim=end_frame=${4:-20},format=rgba$alpha" -c:v ffv1 -y "$1"
 }
-rgba() { ffmpeg -nostdin -v error -i "$1" -f rawvideo -pix_fmt rgba -y "$2"; }
 # zorvane render of the stored configuration, as RGBA bytes: render ARGS... OUT
 render() {
   local out=${*: -1}
   "$zorvane" render "${@:1:$#-1}" -o "$tmp/ref.nut" --vcodec rawvideo --quiet </dev/null
-  rgba "$tmp/ref.nut" "$out"
+  ffmpeg -nostdin -v error -i "$tmp/ref.nut" -f rawvideo -pix_fmt rgba -y "$out"
 }
 same() { cmp -s "$1" "$2" || fail "$3: bytes differ from zorvane render"; echo "ok: $3"; }
 
