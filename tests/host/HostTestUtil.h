@@ -41,14 +41,15 @@ inline std::string Slurp(const std::string &path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// The shell command that runs `zorvane args` in the scratch folder.
-inline std::string ZorvaneCommand(const Scratch &dir, const std::string &args) {
-  return "cd '" + dir.Path().string() + "' && XDG_CONFIG_HOME='" + (dir / "prefs") + "' exec '" +
+// The shell command that runs `zorvane args` in the scratch folder, started
+// by `runner` (a program that takes a command line) when one is given.
+inline std::string ZorvaneCommand(const Scratch &dir, const std::string &args, const std::string &runner = "") {
+  return "cd '" + dir.Path().string() + "' && XDG_CONFIG_HOME='" + (dir / "prefs") + "' exec " + runner + " '" +
          ZORVANE_BIN_DIR + "/zorvane' " + args;
 }
 
-inline Run Zorvane(const Scratch &dir, const std::string &args) {
-  const int raw = std::system((ZorvaneCommand(dir, args) + " > .stdout 2> .stderr").c_str());
+inline Run Zorvane(const Scratch &dir, const std::string &args, const std::string &runner = "") {
+  const int raw = std::system((ZorvaneCommand(dir, args, runner) + " > .stdout 2> .stderr").c_str());
   Run r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(dir / ".stdout"), Slurp(dir / ".stderr")};
   std::filesystem::remove(dir / ".stdout");
   std::filesystem::remove(dir / ".stderr");
